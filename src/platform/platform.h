@@ -1,0 +1,22 @@
+// The platform services one run of the program uses, handed to the layers above as one bundle.
+#pragma once
+
+#include "platform/app_services.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/forms/application.h"
+#include "platform/registry_store.h"
+#include "platform/shell.h"
+
+namespace pakscour {
+
+struct Platform {
+    FileSystem& fs;
+    RegistryStore& registry;
+    Shell& shell;
+    Clock& clock;
+    AppServices& app;
+    forms::Application& forms;
+};
+
+}  // namespace pakscour
