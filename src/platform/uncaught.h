@@ -2,7 +2,9 @@
 // toolkit boundary, so no exception ever crosses into toolkit code.
 #pragma once
 
+#include <cstdlib>
 #include <exception>
+#include <new>
 #include <string>
 
 #include "platform/app_services.h"
@@ -32,6 +34,7 @@ void run_event(AppServices& app, Handler&& handler) {
     app.set_busy_pointer(false);
     app.message_box(uncaught_report_text(e), app.exe_name());
     app.end_program(1);
+    std::abort();
 }
 
 }  // namespace pakscour

@@ -1,0 +1,77 @@
+#include "engine/clean.h"
+
+#include "engine/paths.h"
+#include "engine/scan.h"
+#include "services/error_report.h"
+#include "services/shell_services.h"
+#include "ui/main/frm_main_events.h"
+
+namespace pakscour {
+namespace {
+
+// Characters `start` (from 1) to `start + length - 1` of `text`, shortened at its end.
+std::string mid(const std::string& text, std::size_t start, std::size_t length) {
+    if (start > text.size()) return {};
+    return text.substr(start - 1, length);
+}
+
+}  // namespace
+
+std::string backup_stamp(const std::string& date_text, const std::string& time_text) {
+    return mid(date_text, 1, 2) + mid(date_text, 4, 2) + mid(date_text, 9, 2) +
+           mid(time_text, 1, 2) + mid(time_text, 4, 2) + mid(time_text, 7, 2);
+}
+
+std::string content_folder(Context& ctx) {
+    forms::Form& f = ctx.frmMain;
+    const std::string& game = ctx.state.selected_game;
+    // United Offensive lives below the Call of Duty install folder: the move takes the very
+    // folder that the scan listed.
+    if (game == game_cod) return join_path(f.ctl("lblCodPath").caption(), "Main\\");
+    if (game == game_uo) return join_path(f.ctl("lblCodPath").caption(), "uo\\");
+    return join_path(f.ctl("lblCod2Path").caption(), "main\\");
+}
+
+namespace frmMain {
+
+void cmdClean_Click(Context& ctx) {
+    trapped(ctx, "frmMain (cmdClean_Click)", [&] {
+        forms::Form& f = ctx.frmMain;
+        RunState& s = ctx.state;
+        get_alien_files(ctx);
+        forms::Control& list = f.ctl("List1");
+        if (list.list_count() == 0) {
+            if (s.selected_game == game_cod)
+                chkCleanCod_Click(ctx);
+            else if (s.selected_game == game_uo)
+                chkCleanUo_Click(ctx);
+            else if (s.selected_game == game_cod2)
+                chkCleanCod2_Click(ctx);
+            return;
+        }
+        ctx.p.app.set_busy_pointer(true);
+        const std::string stamp = backup_stamp(ctx.p.clock.date_text(), ctx.p.clock.time_text());
+        const std::string content = content_folder(ctx);
+        const std::string backup = content + stamp;
+        ctx.p.fs.create_folder(backup);
+
+        const int n = list.list_count();
+        for (int i = 0; i < n; ++i) {
+            const std::string& name = s.alien_files[static_cast<std::size_t>(i)];
+            // The copy is complete and on disk before the original goes.
+            ctx.p.fs.copy_file(content + name, backup + "\\" + name);
+            ctx.p.fs.delete_file(content + name);
+        }
+
+        list.clear_list();
+        f.ctl("cmdClean").set_enabled(false);
+        ctx.p.app.set_busy_pointer(false);
+        f.ctl("lblStatusBar").set_caption("Alien files moved to: " + backup);
+        s.backup_made = true;
+        s.backup_path = backup;
+        set_statusbar(ctx);
+    });
+}
+
+}  // namespace frmMain
+}  // namespace pakscour
