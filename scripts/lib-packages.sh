@@ -1,0 +1,30 @@
+# Installs the Debian packages named in the arguments when any is missing: with apt-get when
+# run as root, otherwise prints the exact command to run and fails.
+ensure_packages() {
+    local missing=()
+    local p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local need_i386=0
+    for p in "${missing[@]}"; do [[ $p == *:i386 ]] && need_i386=1; done
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages. Install them with:" >&2
+        [ $need_i386 -eq 1 ] && echo "  sudo dpkg --add-architecture i386 && sudo apt-get update" >&2
+        echo "  sudo apt-get install -y ${missing[*]}" >&2
+        return 1
+    fi
+    if [ $need_i386 -eq 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+    fi
+    echo "Installing: ${missing[*]}"
+    apt-get update -q
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+}
+
+# The packages every build and test of the project needs.
+linux_packages=(cmake ninja-build g++ clang-format doctest-dev qt6-base-dev libgl-dev
+    xvfb xauth)
+windows_packages=(g++-mingw-w64-i686-posix wine64 wine32:i386)

@@ -1,0 +1,63 @@
+// A program wired to test doubles at the platform boundary, for tests of the window
+// procedures' logic that need no real folders: the directory listing answers from a table
+// keyed by the wildcard pattern the scan asks for.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "main_window.h"
+#include "platform/file_system.h"
+#include "platform/runtime_error.h"
+#include "test_platform.h"
+#include "ui/program.h"
+
+namespace pakscour::test {
+
+class ListingFileSystem : public FileSystem {
+  public:
+    std::string find_first(const std::string& pattern) override {
+        patterns.push_back(pattern);
+        current_ = &listings[pattern];
+        next_ = 0;
+        return find_next();
+    }
+    std::string find_next() override {
+        if (current_ == nullptr || next_ >= current_->size()) return {};
+        return (*current_)[next_++];
+    }
+    void create_folder(const std::string& path) override { raise_error(err::invalid_call, path); }
+    void copy_file(const std::string& from, const std::string&) override {
+        raise_error(err::invalid_call, from);
+    }
+    void delete_file(const std::string& path) override { raise_error(err::invalid_call, path); }
+
+    std::map<std::string, std::vector<std::string>> listings;
+    std::vector<std::string> patterns;
+
+  private:
+    std::vector<std::string>* current_ = nullptr;
+    std::size_t next_ = 0;
+};
+
+struct Rig {
+    RecordingApp app;
+    RecordingShell shell;
+    FixedClock clock;
+    ListingFileSystem fs;
+    EmptyRegistry registry;
+    forms::Application forms;
+    Program program{Platform{fs, registry, shell, clock, app, forms}};
+    Context& ctx = program.context();
+    forms::Form& main = ctx.frmMain;
+
+    forms::Control& ctl(const std::string& name, int index = forms::no_index) {
+        return main.ctl(name, index);
+    }
+    int ticked() {
+        return ctl("chkCleanCod").value() + ctl("chkCleanUo").value() + ctl("chkCleanCod2").value();
+    }
+};
+
+}  // namespace pakscour::test
