@@ -1,0 +1,33 @@
+#include "platform/win32/win32_errors.h"
+
+#include "platform/runtime_error.h"
+
+namespace pakscour::win32 {
+
+std::int32_t classic_error_number(std::uint32_t win32_error) {
+    switch (win32_error) {
+        case 2:
+            return err::file_not_found;  // ERROR_FILE_NOT_FOUND
+        case 3:
+            return err::path_not_found;  // ERROR_PATH_NOT_FOUND
+        case 5:
+            return err::permission_denied;  // ERROR_ACCESS_DENIED
+        case 80:                            // ERROR_FILE_EXISTS
+        case 183:
+            return err::file_exists;  // ERROR_ALREADY_EXISTS
+        case 39:                      // ERROR_HANDLE_DISK_FULL
+        case 112:
+            return err::disk_full;  // ERROR_DISK_FULL
+        case 32:                    // ERROR_SHARING_VIOLATION
+        case 33:
+            return err::path_file_access;  // ERROR_LOCK_VIOLATION
+        default:
+            return err::path_file_access;
+    }
+}
+
+void raise_win32_error(std::uint32_t win32_error, const std::string& path) {
+    raise_error(classic_error_number(win32_error), path);
+}
+
+}  // namespace pakscour::win32
