@@ -1,0 +1,68 @@
+// The Qt widgets behind form-model controls that need more than a stock widget: a label that
+// reports clicks, a check box whose state only the model changes, a drawn line, and the
+// entries of a list box as a list model that takes many entries at once.
+#pragma once
+
+#include <QAbstractListModel>
+#include <QCheckBox>
+#include <QColor>
+#include <QLabel>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+
+namespace pakscour::qt {
+
+// A label that calls `on_click` when the left button is released over it.
+class ClickLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
+    std::function<void()> on_click;
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A check box that never toggles itself: a click (mouse, Space, mnemonic) calls `on_toggle`,
+// and the state shown is whatever the model then says.
+class ModelCheckBox : public QCheckBox {
+  public:
+    using QCheckBox::QCheckBox;
+    std::function<void()> on_toggle;
+
+  protected:
+    void nextCheckState() override;
+};
+
+// A straight line from (x1, y1) to (x2, y2) in the widget's parent coordinates.
+class LineWidget : public QWidget {
+  public:
+    explicit LineWidget(QWidget* parent);
+    void set_line(int x1, int y1, int x2, int y2, int width);
+    void set_color(const QColor& c);
+    QColor color() const { return color_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    int x1_ = 0, y1_ = 0, x2_ = 0, y2_ = 0, width_ = 1;
+    QColor color_{Qt::black};
+};
+
+// The entries of a list box, in the order they were added.
+class ListEntries : public QAbstractListModel {
+  public:
+    using QAbstractListModel::QAbstractListModel;
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    void append(const QStringList& texts);
+    void clear();
+    const QStringList& entries() const { return entries_; }
+
+  private:
+    QStringList entries_;
+};
+
+}  // namespace pakscour::qt
