@@ -47,7 +47,7 @@ struct BoxesWindow {
 
 TEST_CASE("a user click on a check box goes through the model, which decides what is shown") {
     struct Case {
-        const char* name;
+        std::string name;
         std::function<void(forms::Form&)> rule;
         int model_value;
         int b_value;
@@ -70,7 +70,7 @@ TEST_CASE("a user click on a check box goes through the model, which decides wha
         auto* b = rig.widget<QCheckBox>(w.form, "chkB");
         REQUIRE(a);
         REQUIRE(b);
-        QTest::mouseClick(a, Qt::LeftButton, {}, test::centre(a));
+        QTest::mouseClick(a, Qt::LeftButton, {}, test::box_point(a));
         CHECK(w.a_clicks >= 1);
         CHECK(w.form.ctl("chkA").value() == c.model_value);
         CHECK(a->isChecked() == (c.model_value == 1));
@@ -115,7 +115,7 @@ TEST_CASE(
 
     w.form.ctl("chkA").set_enabled(false);
     CHECK_FALSE(a->isEnabled());
-    QTest::mouseClick(a, Qt::LeftButton, {}, test::centre(a));
+    QTest::mouseClick(a, Qt::LeftButton, {}, test::box_point(a));
     CHECK(w.form.ctl("chkA").value() == 1);
     CHECK(w.a_clicks == 1);
     rig.forms.unload(w.form);

@@ -30,7 +30,7 @@ void simple_layout(forms::Form& f) {
 
 TEST_CASE("the client area is the outer size in twips less the border, title bar and menu bar") {
     struct Case {
-        const char* name;
+        std::string name;
         bool menu;
         bool caption;
         forms::BorderStyle border;
@@ -199,7 +199,7 @@ TEST_CASE("a window unloaded by its own button's handler is freed safely afterwa
 
 TEST_CASE("the event loop ends after the last window has gone, unless another was loaded") {
     struct Case {
-        const char* name;
+        std::string name;
         bool show_next;
         int exit_code;
     };

@@ -63,4 +63,9 @@ inline QPoint centre(const QWidget* w) {
     return w->rect().center();
 }
 
+// A check box answers clicks on its box and text only, so click on the box.
+inline QPoint box_point(const QWidget* w) {
+    return QPoint(6, w->height() / 2);
+}
+
 }  // namespace pakscour::test

@@ -1,6 +1,7 @@
 #include "platform/qt/form_window.h"
 
 #include <QCloseEvent>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QListView>
@@ -58,10 +59,30 @@ QPalette::ColorRole text_role(ControlKind kind) {
 
 }  // namespace
 
+QFont layout_font(const std::string& name, double points) {
+    QFont font(to_qt(name));
+    if (name.find("Courier") != std::string::npos)
+        font.setStyleHint(QFont::TypeWriter);
+    else
+        font.setStyleHint(QFont::SansSerif);
+    // "MS Sans Serif" is a narrow raster face: where it is missing, its outline look-alikes
+    // (Arial metrics) take the same room at ten elevenths of the size, so the layouts' texts
+    // still fit their labels.
+    if (name == "MS Sans Serif" && !QFontDatabase::hasFamily(font.family()))
+        points = points * 10.0 / 11.0;
+    if (points > 0) font.setPointSizeF(points);
+    return font;
+}
+
+QFont default_window_font() {
+    return layout_font("MS Sans Serif", 8.25);
+}
+
 FormWindow::FormWindow(forms::Form& form, forms::Application& app, AppServices& services,
                        double dpi)
     : form_(&form), app_(app), services_(services), dpi_(dpi) {
     setObjectName(to_qt(form.name()));
+    setFont(default_window_font());
     layout_ = new QVBoxLayout(this);
     layout_->setSpacing(0);
     layout_->setContentsMargins(0, 0, 0, 0);
@@ -212,9 +233,17 @@ QWidget* FormWindow::make_widget(forms::Control& c, QWidget* parent) {
             w = view;
             break;
         }
-        case ControlKind::Frame:
-            w = new QGroupBox(parent);
+        case ControlKind::Frame: {
+            // The classic frame: an etched line whose caption sits on the top edge, so the
+            // layouts' first rows (some 16 pixels down) clear the line.
+            auto* box = new QGroupBox(parent);
+            box->setStyleSheet(QStringLiteral(
+                "QGroupBox { border: 2px groove palette(mid); margin-top: 6px; padding: 0px; }"
+                "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+                " left: 6px; top: -1px; padding: 0px 2px; }"));
+            w = box;
             break;
+        }
         case ControlKind::PictureBox: {
             auto* picture = new QLabel(parent);
             picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -277,9 +306,7 @@ void FormWindow::apply_font(forms::Control& c) {
     QWidget* w = widget_of(c);
     const forms::Font& font = c.font();
     if (!w || font.name.empty()) return;
-    QFont f(to_qt(font.name));
-    if (font.name.find("Courier") != std::string::npos) f.setStyleHint(QFont::TypeWriter);
-    if (font.size > 0) f.setPointSizeF(font.size);
+    QFont f = layout_font(font.name, font.size > 0 ? font.size : 8.25);
     f.setBold(font.bold);
     f.setUnderline(font.underline);
     w->setFont(f);

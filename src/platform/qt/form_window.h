@@ -3,9 +3,11 @@
 // widgets; user input goes back to the model through run_event, so no exception reaches Qt.
 #pragma once
 
+#include <QFont>
 #include <QFrame>
 #include <QPointer>
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -23,6 +25,11 @@ class QVBoxLayout;
 namespace pakscour::qt {
 
 class ListEntries;
+
+// A font named by a layout, at its size in points (0: the default size).
+QFont layout_font(const std::string& name, double points);
+// The font of every window and of each control that names no font of its own.
+QFont default_window_font();
 
 class FormWindow : public QFrame, public forms::FormObserver {
   public:
