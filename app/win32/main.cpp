@@ -1,0 +1,40 @@
+// The Win32 program: wires the Win32 platform and renderer to the core, starts the splash
+// window and runs the message loop until the last window has closed.
+#include <windows.h>
+
+#include <objbase.h>
+
+#include "platform/forms/application.h"
+#include "platform/platform.h"
+#include "platform/uncaught.h"
+#include "platform/win32/win32_app_services.h"
+#include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_registry_store.h"
+#include "platform/win32/win32_renderer.h"
+#include "platform/win32/win32_shell.h"
+#include "ui/program.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // The shell and the picture decoder want a single-threaded COM apartment.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+
+    pakscour::win32::Win32FileSystem fs;
+    pakscour::win32::Win32RegistryStore registry;
+    pakscour::win32::Win32Shell shell;
+    pakscour::win32::Win32Clock clock;
+    pakscour::win32::Win32AppServices app;
+    pakscour::forms::Application forms;
+    pakscour::win32::Win32Renderer renderer(app, forms);
+    forms.set_renderer(&renderer);
+
+    pakscour::Platform platform{fs, registry, shell, clock, app, forms};
+    pakscour::Program program(platform);
+    int code = 0;
+    pakscour::run_event(app, [&] { program.start(); });
+    code = renderer.run();
+
+    forms.set_renderer(nullptr);
+    if (SUCCEEDED(com)) CoUninitialize();
+    return code;
+}
