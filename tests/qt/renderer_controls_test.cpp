@@ -358,3 +358,17 @@ TEST_CASE("a timer fires through the event loop while enabled, and stops when di
     CHECK(fired == 1);
     rig.forms.unload(form);
 }
+
+TEST_CASE("the window icon is the program's 32 by 32 icon") {
+    test::QtRig rig;
+    forms::Form form{"frmIcon"};
+    form.build = [](forms::Form& f) {
+        f.set_client_size(2000, 1000);
+        f.icon = "icon";
+    };
+    rig.forms.show(form);
+    const QIcon icon = rig.window(form)->windowIcon();
+    REQUIRE_FALSE(icon.isNull());
+    CHECK(icon.availableSizes().contains(QSize(32, 32)));
+    rig.forms.unload(form);
+}
