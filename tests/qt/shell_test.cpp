@@ -100,43 +100,6 @@ TEST_CASE("folders and addresses go to the desktop; failures give the shell's co
     const QString folder = QString::fromStdString(
         fs::canonical(prefix.root / "drive_c" / "Games" / "CoD" / "Main" / "061226140509")
             .string());
-    const Case cases[] = {{"www.example.test", true},
-                          {"vantorix.example", true},
-                          {"a-b.c1.org", true},
-                          {"localhost", false},
-                          {"", false},
-                          {".example.test", false},
-                          {"www..example", false},
-                          {"www.example.", false},
-                          {"C:\\Games\\CoD", false},
-                          {"http://www.example.test", false},
-                          {"www.example.test/x", false},
-                          {"www example.test", false}};
-    for (const Case& c : cases) {
-        CAPTURE(std::string(c.text));
-        CHECK(qt::is_bare_host_name(c.text) == c.host);
-    }
-}
-
-TEST_CASE("folders and addresses go to the desktop; failures give the shell's codes") {
-    TempPrefix prefix;
-    qt::QtShell shell{posix::WinePrefix(prefix.root)};
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler("file", &catcher, "open");
-    QDesktopServices::setUrlHandler("http", &catcher, "open");
-    QDesktopServices::setUrlHandler("https", &catcher, "open");
-
-    struct Case {
-        std::optional<std::string> verb;
-        std::string file;
-        std::int32_t result;
-        QString url;  // what the desktop was handed, empty for nothing
-    };
-    const QString folder =
-        QUrl::fromLocalFile(QString::fromStdString((prefix.root / "dosdevices" / "c:" / "Games" /
-                                                    "CoD" / "Main" / "061226140509")
-                                                       .string()))
-            .toString();
     const Case cases[] = {
         {"explore", "C:\\Games\\CoD\\Main\\061226140509", 42, folder},
         {"explore", "c:\\games\\cod\\MAIN\\061226140509", 42, folder},
