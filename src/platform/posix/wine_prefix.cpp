@@ -1,0 +1,142 @@
+#include "platform/posix/wine_prefix.h"
+
+#include <dirent.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "platform/posix/fs_names.h"
+
+namespace pakscour::posix {
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ParsedPath {
+    char drive;                      // lower-case letter
+    std::vector<std::string> parts;  // normalised components below the drive's root
+};
+
+bool is_separator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// Splits "X:\a\b" into its drive and components: "." dropped, ".." taking the previous
+// component away (never above the root), trailing dots and spaces removed. nullopt for a
+// text without a drive letter or with a component no Windows path could hold.
+std::optional<ParsedPath> parse(std::string_view text) {
+    if (text.size() < 2 || text[1] != ':') return std::nullopt;
+    const char letter = text[0];
+    if (!((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z')))
+        return std::nullopt;
+    if (text.size() > 2 && !is_separator(text[2])) return std::nullopt;
+    ParsedPath out{static_cast<char>(letter | 0x20), {}};
+    std::size_t pos = 2;
+    while (pos < text.size()) {
+        while (pos < text.size() && is_separator(text[pos])) ++pos;
+        std::size_t end = pos;
+        while (end < text.size() && !is_separator(text[end])) ++end;
+        std::string_view part = text.substr(pos, end - pos);
+        pos = end;
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (!out.parts.empty()) out.parts.pop_back();
+            continue;
+        }
+        while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.remove_suffix(1);
+        if (part.empty()) continue;
+        if (!windows_nameable(part)) return std::nullopt;
+        out.parts.emplace_back(part);
+    }
+    return out;
+}
+
+bool host_exists(const fs::path& p) {
+    struct stat st;
+    return ::stat(p.c_str(), &st) == 0;
+}
+
+bool is_folder(const fs::path& p) {
+    struct stat st;
+    return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The entry of `folder` named `part`: exactly, else the first entry in the folder's order that
+// matches ignoring case.
+std::optional<fs::path> child(const fs::path& folder, const std::string& part) {
+    fs::path exact = folder / part;
+    if (host_exists(exact)) return exact;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return std::nullopt;
+    std::optional<fs::path> found;
+    while (const dirent* e = ::readdir(dir)) {
+        if (equal_ignoring_case(e->d_name, part) && host_exists(folder / e->d_name)) {
+            found = folder / e->d_name;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+std::optional<fs::path> resolve(const fs::path& root, const ParsedPath& path, std::size_t count) {
+    fs::path drive = root / "dosdevices" / std::string{path.drive, ':'};
+    if (!is_folder(drive)) return std::nullopt;
+    // Usually the path is spelled as on disk; only a miss needs the folder-by-folder search.
+    fs::path direct = drive;
+    for (std::size_t i = 0; i < count; ++i) direct /= path.parts[i];
+    if (host_exists(direct)) return direct;
+    fs::path at = drive;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0 && !is_folder(at)) return std::nullopt;
+        auto next = child(at, path.parts[i]);
+        if (!next) return std::nullopt;
+        at = std::move(*next);
+    }
+    return at;
+}
+
+}  // namespace
+
+WinePrefix WinePrefix::from_environment() {
+    std::string root;
+    if (const char* env = std::getenv("WINEPREFIX"); env != nullptr && *env != '\0') {
+        root = env;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (home == nullptr || *home == '\0') {
+            const passwd* pw = ::getpwuid(::getuid());
+            home = pw != nullptr ? pw->pw_dir : "/";
+        }
+        root = std::string(home) + "/.wine";
+    }
+    while (root.size() > 1 && root.back() == '/') root.pop_back();
+    std::error_code ec;
+    fs::path absolute = fs::absolute(root, ec);
+    return WinePrefix(ec ? fs::path(root) : absolute);
+}
+
+WinePrefix::WinePrefix(fs::path root) : root_(std::move(root)) {}
+
+std::optional<fs::path> WinePrefix::existing(const std::string& windows_path) const {
+    const auto parsed = parse(windows_path);
+    if (!parsed) return std::nullopt;
+    return resolve(root_, *parsed, parsed->parts.size());
+}
+
+std::optional<fs::path> WinePrefix::for_new(const std::string& windows_path) const {
+    const auto parsed = parse(windows_path);
+    if (!parsed) return std::nullopt;
+    if (parsed->parts.empty()) return resolve(root_, *parsed, 0);
+    const std::size_t last = parsed->parts.size() - 1;
+    auto parent = resolve(root_, *parsed, last);
+    if (!parent || !is_folder(*parent)) return std::nullopt;
+    if (auto found = child(*parent, parsed->parts[last])) return found;
+    return *parent / parsed->parts[last];
+}
+
+}  // namespace pakscour::posix

@@ -1,0 +1,104 @@
+// A temporary Wine prefix for the file-system tests: drive C: is <prefix>/drive_c through the
+// link dosdevices/c:, and the tests put real files and folders below it.
+#pragma once
+
+#include <dirent.h>
+#include <stdlib.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace pakscour::test {
+
+namespace fs = std::filesystem;
+
+class FakePrefix {
+  public:
+    FakePrefix() {
+        std::string tmpl = (fs::temp_directory_path() / "pakscour-fs-XXXXXX").string();
+        if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        root_ = tmpl;
+        fs::create_directories(root_ / "drive_c");
+        fs::create_directories(root_ / "dosdevices");
+        fs::create_directory_symlink("../drive_c", root_ / "dosdevices" / "c:");
+    }
+    ~FakePrefix() {
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+    FakePrefix(const FakePrefix&) = delete;
+    FakePrefix& operator=(const FakePrefix&) = delete;
+
+    const fs::path& root() const { return root_; }
+    // Host path of a path below drive C:.
+    fs::path c(const std::string& rel) const { return root_ / "drive_c" / rel; }
+    // Writes a file below drive C: (and its folders).
+    void file(const std::string& rel, const std::string& content = "data") const {
+        const fs::path p = c(rel);
+        fs::create_directories(p.parent_path());
+        std::ofstream(p, std::ios::binary) << content;
+    }
+
+  private:
+    fs::path root_;
+};
+
+inline std::string read_file(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// Bytes that differ from file to file and are not all alike within one.
+inline std::string test_bytes(std::size_t size, unsigned seed) {
+    std::string s(size, '\0');
+    unsigned x = seed * 2654435761u + 1;
+    for (char& ch : s) {
+        x = x * 1103515245u + 12345u;
+        ch = static_cast<char>(x >> 24);
+    }
+    return s;
+}
+
+// The names of a folder in the order the host's readdir gives them.
+inline std::vector<std::string> readdir_order(const fs::path& folder) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* e = ::readdir(dir)) names.emplace_back(e->d_name);
+    ::closedir(dir);
+    return names;
+}
+
+// A small tmpfs mounted on a folder for the test's lifetime; needs root. `ok` tells whether
+// the mount worked.
+class SmallTmpfs {
+  public:
+    SmallTmpfs(const fs::path& where, const std::string& options) : where_(where) {
+        fs::create_directories(where_);
+        ok = ::mount("tmpfs", where_.c_str(), "tmpfs", 0, options.c_str()) == 0;
+    }
+    ~SmallTmpfs() {
+        if (ok) ::umount2(where_.c_str(), MNT_DETACH);
+    }
+    SmallTmpfs(const SmallTmpfs&) = delete;
+    SmallTmpfs& operator=(const SmallTmpfs&) = delete;
+    // Makes the mounted file system read-only.
+    bool make_read_only() {
+        return ::mount("tmpfs", where_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+
+    bool ok = false;
+
+  private:
+    fs::path where_;
+};
+
+}  // namespace pakscour::test
