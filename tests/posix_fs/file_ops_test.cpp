@@ -46,6 +46,19 @@ TEST_CASE_FIXTURE(Fixture, "copies are byte for byte and leave the source alone"
     }
 }
 
+TEST_CASE_FIXTURE(Fixture, "a copy keeps long names and the source's permissions") {
+    const std::string name = std::string(251, 'n') + ".pk3";
+    prefix.file("Main/" + name, "long");
+    fs::permissions(prefix.c("Main/" + name), fs::perms::owner_read | fs::perms::group_read);
+    fs::create_directories(prefix.c("Main/backup"));
+    fs.copy_file("C:\\Main\\" + name, "C:\\Main\\backup\\" + name);
+    CHECK(read_file(prefix.c("Main/backup/" + name)) == "long");
+    CHECK(fs::status(prefix.c("Main/backup/" + name)).permissions() ==
+          (fs::perms::owner_read | fs::perms::group_read));
+    CHECK(std::distance(fs::directory_iterator(prefix.c("Main/backup")),
+                        fs::directory_iterator()) == 1);
+}
+
 TEST_CASE_FIXTURE(Fixture, "folder creation, copy and delete make a move") {
     prefix.file("Games/CoD/Main/mod.pk3", "mod bytes");
     fs.create_folder("C:\\Games\\CoD\\Main\\061226140509");
@@ -140,6 +153,7 @@ TEST_CASE_FIXTURE(Fixture, "a full disk fails the copy with 61 and leaves no par
     CHECK(e.number == err::disk_full);
     CHECK(e.description.find("C:\\Full\\big.pk3") != std::string::npos);
     CHECK_FALSE(fs::exists(prefix.c("Full/big.pk3")));
+    CHECK(fs::is_empty(prefix.c("Full")));  // not even a hidden partial copy
     CHECK(read_file(prefix.c("Main/big.pk3")) == big);
     // The space the partial copy held is free again.
     fs.copy_file("C:\\Main\\small.pk3", "C:\\Full\\small.pk3");

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -114,6 +115,16 @@ int copy_data(int in, int out) {
     }
 }
 
+// Gives `from` the name `to` unless `to` exists: 0, or EEXIST or the errno of the failure.
+int rename_no_replace(const std::string& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // File systems without the no-replace rename: a hard link fails on an existing name too.
+    if (::link(from.c_str(), to.c_str()) != 0) return errno;
+    ::unlink(from.c_str());
+    return 0;
+}
+
 }  // namespace
 
 PosixFileSystem::PosixFileSystem(WinePrefix prefix) : prefix_(std::move(prefix)) {}
@@ -196,13 +207,18 @@ void PosixFileSystem::copy_file(const std::string& from, const std::string& to) 
     if (!S_ISREG(before.st_mode)) raise_error(err::permission_denied, from);
 
     const fs::path target = new_item(prefix_, to);
-    Fd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
-    if (!out) raise_errno(errno, to, err::path_not_found);
+    struct stat existing;
+    if (::lstat(target.c_str(), &existing) == 0) raise_error(err::file_exists, to);
 
-    // From here the target is ours: any failure removes it, so no partial file can pass for
-    // a backup, and the caller keeps the original.
+    // The data goes into a hidden file beside the target and takes the target's name only once
+    // it is whole and on disk, so that not even a killed program leaves a partial file under
+    // the name of a backup. Any failure removes the hidden file; the caller keeps the original.
+    std::string partial = (target.parent_path() / ".pakscour-copy-XXXXXX").string();
+    Fd out(::mkostemp(partial.data(), O_CLOEXEC));
+    if (!out) raise_errno(errno, to, err::path_not_found);
     int failure = copy_data(in.get(), out.get());
     bool short_copy = false;
+    if (failure == 0 && ::fchmod(out.get(), before.st_mode & 0777) != 0) failure = errno;
     if (failure == 0 && ::fsync(out.get()) != 0) failure = errno;
     if (failure == 0) {
         struct stat copied;
@@ -213,12 +229,17 @@ void PosixFileSystem::copy_file(const std::string& from, const std::string& to) 
             short_copy = copied.st_size != after.st_size;
     }
     if (const int e = out.close_checked(); failure == 0 && e != 0) failure = e;
+    bool named = false;
+    if (failure == 0 && !short_copy) {
+        failure = rename_no_replace(partial, target);
+        named = failure == 0;
+    }
     if (failure == 0 && !short_copy) failure = sync_folder(target.parent_path());
     if (failure != 0 || short_copy) {
-        ::unlink(target.c_str());
-        if (short_copy) raise_error(err::device_io, to);
-        // A source that cannot be read is named as such.
-        raise_errno(failure, failure == EIO ? from + " -> " + to : to, err::path_not_found);
+        ::unlink(named ? target.c_str() : partial.c_str());
+        if (short_copy) raise_error(err::device_io, from);
+        // A read error belongs to the source; every other failure to the target.
+        raise_errno(failure, failure == EIO ? from : to, err::path_not_found);
     }
 }
 
