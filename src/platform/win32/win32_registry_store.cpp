@@ -61,19 +61,21 @@ std::int32_t Win32RegistryStore::query_value(RegHandle key, const std::string& n
     const HKEY hkey = static_cast<HKEY>(it->second);
     const std::wstring wname = widen(name);
 
-    // Read the whole value as stored; it may grow between the calls, so retry on more data.
+    // Read the value exactly as stored: a buffer of the stored size leaves the registry no room
+    // to append a NUL to a string stored without one. The value may grow between the calls,
+    // so retry on more data.
     DWORD kind = 0;
     DWORD bytes = 0;
     LONG status = RegQueryValueExW(hkey, wname.c_str(), nullptr, &kind, nullptr, &bytes);
     std::vector<std::uint8_t> raw;
-    while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
-        raw.resize(bytes + sizeof(wchar_t));
-        bytes = static_cast<DWORD>(raw.size());
+    while (status == ERROR_SUCCESS && bytes > 0) {
+        raw.resize(bytes);
         status = RegQueryValueExW(hkey, wname.c_str(), nullptr, &kind, raw.data(), &bytes);
         if (status == ERROR_SUCCESS) {
             raw.resize(bytes);
             break;
         }
+        if (status == ERROR_MORE_DATA) status = ERROR_SUCCESS;
     }
     if (status != ERROR_SUCCESS) return status;
 

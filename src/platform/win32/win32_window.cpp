@@ -298,6 +298,9 @@ void Win32Window::show() {
             SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
         ShowWindow(hwnd_, SW_SHOW);
+        // Some window managers drop the topmost state of a window that was never shown.
+        if (form_->topmost())
+            SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         UpdateWindow(hwnd_);
     } else if (IsIconic(hwnd_)) {
         ShowWindow(hwnd_, SW_RESTORE);
@@ -388,10 +391,17 @@ void Win32Window::form_changed(forms::Form& f, Property p) {
         case Property::Height:
             apply_size();
             break;
-        case Property::Topmost:
+        case Property::Topmost: {
+            // Wine ignores a window's new topmost state while it owns a (topmost) tooltip
+            // window, so the tooltips are made afresh around the change.
+            if (tooltip_) DestroyWindow(tooltip_);
+            tooltip_ = nullptr;
             SetWindowPos(hwnd_, f.topmost() ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            for (const Native& n : natives_)
+                if (n.hwnd && !n.control->tooltip().empty()) update_tooltip(n);
             break;
+        }
         default:
             break;
     }

@@ -1,0 +1,91 @@
+#include "temp_folder.h"
+
+#include <shellapi.h>
+
+#include <stdexcept>
+
+#include "platform/win32/wide.h"
+
+namespace pakscour::test {
+
+using win32::narrow;
+using win32::widen;
+
+namespace {
+
+void remove_tree(const std::wstring& folder) {
+    WIN32_FIND_DATAW d;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &d);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = d.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring full = folder + L"\\" + name;
+            SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                remove_tree(full);
+            } else {
+                DeleteFileW(full.c_str());
+            }
+        } while (FindNextFileW(h, &d));
+        FindClose(h);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+TempFolder::TempFolder() {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    static int serial = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring candidate = std::wstring(base) + L"pakscour-test-" +
+                                       std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                       std::to_wstring(++serial);
+        if (CreateDirectoryW(candidate.c_str(), nullptr)) {
+            path_ = narrow(candidate);
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempFolder::~TempFolder() {
+    remove_tree(widen(path_));
+}
+
+void write_file(const std::string& path, const std::string& content) {
+    HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + path);
+    DWORD written = 0;
+    WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
+std::string read_file(const std::string& path) {
+    HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot read " + path);
+    std::string out;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
+    CloseHandle(h);
+    return out;
+}
+
+bool exists(const std::string& path) {
+    return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void make_folder(const std::string& path) {
+    CreateDirectoryW(widen(path).c_str(), nullptr);
+}
+
+void set_attributes(const std::string& path, DWORD attributes) {
+    SetFileAttributesW(widen(path).c_str(), attributes);
+}
+
+}  // namespace pakscour::test

@@ -1,0 +1,32 @@
+// A fresh folder under the Windows temporary folder, removed with its contents afterwards, and
+// small helpers to fill it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace pakscour::test {
+
+class TempFolder {
+  public:
+    TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    ~TempFolder();
+
+    // The folder's path in UTF-8, without a trailing backslash.
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+  private:
+    std::string path_;
+};
+
+void write_file(const std::string& path, const std::string& content);
+std::string read_file(const std::string& path);
+bool exists(const std::string& path);
+void make_folder(const std::string& path);
+void set_attributes(const std::string& path, DWORD attributes);
+
+}  // namespace pakscour::test
