@@ -188,7 +188,7 @@ TEST_CASE("a folder that cannot be read is reported, not passed off as empty") {
 }
 
 TEST_CASE("six thousand files are each returned once") {
-    FakePrefix prefix;
+    FakePrefix prefix(memory_folder());
     const fs::path main = prefix.c("Main");
     fs::create_directories(main);
     for (int i = 0; i < 6000; ++i) {

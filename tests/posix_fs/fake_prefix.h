@@ -18,10 +18,19 @@ namespace pakscour::test {
 
 namespace fs = std::filesystem;
 
+// A folder in memory (/dev/shm) where there is one, for tests whose subject is not the disk:
+// their many flushed copies then cost nothing. Else the temporary folder.
+inline fs::path memory_folder() {
+    const fs::path shm = "/dev/shm";
+    return fs::is_directory(shm) && ::access(shm.c_str(), W_OK | X_OK) == 0
+               ? shm
+               : fs::temp_directory_path();
+}
+
 class FakePrefix {
   public:
-    FakePrefix() {
-        std::string tmpl = (fs::temp_directory_path() / "pakscour-fs-XXXXXX").string();
+    explicit FakePrefix(const fs::path& base = fs::temp_directory_path()) {
+        std::string tmpl = (base / "pakscour-fs-XXXXXX").string();
         if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
         root_ = tmpl;
         fs::create_directories(root_ / "drive_c");

@@ -1,0 +1,22 @@
+// The child program of the kill test: `posix_fs_mover PREFIX` cleans the Call of Duty folder
+// C:\Games\CoD\Main of the prefix with the real file system, writing one byte to its standard
+// output just before the clean starts. Exit status 0 when the clean completed.
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "clean_rig.h"
+#include "platform/posix/posix_file_system.h"
+
+int main(int argc, char** argv) {
+    using namespace pakscour;
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s PREFIX\n", argv[0]);
+        return 2;
+    }
+    posix::PosixFileSystem fs{posix::WinePrefix(argv[1])};
+    test::FixedClock clock;
+    test::CleanRig rig(fs, clock);
+    if (::write(STDOUT_FILENO, "s", 1) != 1) return 3;
+    return rig.clean() && rig.app.boxes.empty() ? 0 : 1;
+}
