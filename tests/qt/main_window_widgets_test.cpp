@@ -1,12 +1,11 @@
-// The real main window on Qt: its check boxes, status line, help toggle and map-pack option
-// worked through the widgets and read back from them.
+// The real main window on Qt: its check boxes and status texts, help toggle and map-pack
+// option worked through the widgets and read back from them.
 #include <doctest/doctest.h>
 
 #include <QTest>
 #include <algorithm>
 
 #include "main_rig.h"
-#include "services/shell_services.h"
 
 using namespace pakscour;
 
@@ -58,35 +57,6 @@ TEST_CASE("clicking the game boxes keeps at most one ticked and reports each sca
                       test::box_point(rig.box("chkCleanCod")));
     CHECK(rig.status() == "There are no alien PK3 files in your CoD folder");
     CHECK(rig.list_shown().isEmpty());
-}
-
-TEST_CASE("the status line's tooltip follows backup_made and its click opens the backup folder") {
-    test::MainRig rig;
-    auto* status = rig.widget<QLabel>(rig.main, "lblStatusBar");
-    QTest::mouseClick(rig.box("chkCleanCod"), Qt::LeftButton, {},
-                      test::box_point(rig.box("chkCleanCod")));
-    CHECK(status->toolTip().isEmpty());
-    QTest::mouseClick(status, Qt::LeftButton, {}, test::centre(status));
-    CHECK(rig.shell.calls.empty());
-
-    // As a successful clean leaves it.
-    rig.ctx.state.backup_made = true;
-    rig.ctx.state.backup_path = "C:\\CoD\\Main\\061226140509";
-    set_statusbar(rig.ctx);
-    CHECK(status->toolTip() == statusbar_tooltip);
-    QTest::mouseClick(status, Qt::LeftButton, {}, test::centre(status));
-    REQUIRE(rig.shell.calls.size() == 1);
-    CHECK(rig.shell.calls[0].verb == std::optional<std::string>("explore"));
-    CHECK(rig.shell.calls[0].file == "C:\\CoD\\Main\\061226140509");
-    CHECK(rig.shell.calls[0].owner == rig.window(rig.main)->winId());
-    CHECK(rig.shell.calls[0].owner != 0);
-
-    // Any selection, even of the ticked box, ends the link.
-    QTest::mouseClick(rig.box("chkCleanCod"), Qt::LeftButton, {},
-                      test::box_point(rig.box("chkCleanCod")));
-    CHECK(status->toolTip().isEmpty());
-    QTest::mouseClick(status, Qt::LeftButton, {}, test::centre(status));
-    CHECK(rig.shell.calls.size() == 1);
 }
 
 TEST_CASE("F1 shows the help panel by growing the window 3545 twips, and F1 again restores it") {
