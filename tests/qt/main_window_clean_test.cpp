@@ -68,6 +68,9 @@ TEST_CASE("Clean moves the alien files and turns the status line into a link to 
         REQUIRE(shell.calls.size() == 1);
         CHECK(shell.calls[0].verb == std::optional<std::string>("explore"));
         CHECK(shell.calls[0].file == "C:\\CoD\\Main\\061226140509");
+        // Owned by the main window's real native window.
+        CHECK(shell.calls[0].owner != 0);
+        CHECK(shell.calls[0].owner == w->winId());
 
         QTest::mouseClick(cod, Qt::LeftButton, {}, test::box_point(cod));
         CHECK(status->text() == "There are no alien PK3 files in your CoD folder");
