@@ -75,6 +75,7 @@ TEST_CASE_FIXTURE(Fixture, "failures raise their classic numbers and name the Wi
     fs::create_directories(prefix.c("Main/Folder"));
     prefix.file("Other/target.pk3", "elsewhere");
     fs::create_symlink("../Other/target.pk3", prefix.c("Main/link.pk3"));
+    REQUIRE(::mkfifo(prefix.c("Main/fifo.pk3").c_str(), 0600) == 0);
 
     struct Case {
         const char* what;
@@ -109,6 +110,9 @@ TEST_CASE_FIXTURE(Fixture, "failures raise their classic numbers and name the Wi
         {"source is a link",
          [](auto& f) { f.copy_file("C:\\Main\\link.pk3", "C:\\Main\\Backup\\link.pk3"); }, 70,
          "C:\\Main\\link.pk3"},
+        {"source is a fifo",
+         [](auto& f) { f.copy_file("C:\\Main\\fifo.pk3", "C:\\Main\\Backup\\fifo.pk3"); }, 70,
+         "C:\\Main\\fifo.pk3"},
         {"delete missing", [](auto& f) { f.delete_file("C:\\Main\\b.pk3"); }, 53,
          "C:\\Main\\b.pk3"},
         {"delete in missing folder", [](auto& f) { f.delete_file("C:\\Gone\\b.pk3"); }, 76,

@@ -143,7 +143,8 @@ std::string PosixFileSystem::find_first(const std::string& pattern) {
     const auto cut = last_separator(pattern);
     if (cut == std::string::npos) return {};
     find_pattern_ = pattern.substr(cut + 1);
-    const std::string folder = pattern.substr(0, cut);
+    find_folder_ = pattern.substr(0, cut);
+    const std::string& folder = find_folder_;
     const auto host = prefix_.existing(folder);
     if (!host) return {};
     const int fd = ::open(host->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -171,7 +172,7 @@ std::string PosixFileSystem::next_match() {
         if (e == nullptr) {
             const int failure = errno;
             close_find();
-            if (failure != 0) raise_errno(failure, find_pattern_, err::path_not_found);
+            if (failure != 0) raise_errno(failure, find_folder_, err::path_not_found);
             return {};
         }
         const char* name = e->d_name;
@@ -200,7 +201,8 @@ void PosixFileSystem::create_folder(const std::string& path) {
 
 void PosixFileSystem::copy_file(const std::string& from, const std::string& to) {
     const fs::path source = existing_item(prefix_, from);
-    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    // Non-blocking, so that a FIFO put in the file's place cannot hold the program up.
+    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     if (!in) raise_errno(errno == ELOOP ? EACCES : errno, from, missing_number(prefix_, from));
     struct stat before;
     if (::fstat(in.get(), &before) != 0) raise_errno(errno, from, err::file_not_found);

@@ -35,6 +35,7 @@ class PosixFileSystem : public FileSystem {
 
     WinePrefix prefix_;
     DIR* find_ = nullptr;
+    std::string find_folder_;
     std::string find_pattern_;
 };
 
