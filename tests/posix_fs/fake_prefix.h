@@ -65,6 +65,11 @@ inline std::string read_file(const fs::path& p) {
     return out.str();
 }
 
+// True when `p` is a file holding exactly `bytes` (an empty file counts only when it exists).
+inline bool holds(const fs::path& p, const std::string& bytes) {
+    return fs::is_regular_file(p) && read_file(p) == bytes;
+}
+
 // Bytes that differ from file to file and are not all alike within one.
 inline std::string test_bytes(std::size_t size, unsigned seed) {
     std::string s(size, '\0');

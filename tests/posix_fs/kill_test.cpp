@@ -58,7 +58,8 @@ Outcome kill_cycle(std::mt19937& random, std::chrono::microseconds max_delay,
     std::uniform_int_distribution<std::size_t> size(0, 48 * 1024);
     for (int i = 0; i < file_count; ++i) {
         const std::string name = "mod_" + std::to_string(i) + ".pk3";
-        files[name] = test_bytes(size(random), static_cast<unsigned>(random()));
+        // The first file is empty: an empty file must be found where it is, too.
+        files[name] = test_bytes(i == 0 ? 0 : size(random), static_cast<unsigned>(random()));
         prefix.file("Games/CoD/Main/" + name, files[name]);
     }
     const pid_t pid = start_mover(prefix.root());
@@ -81,8 +82,8 @@ Outcome kill_cycle(std::mt19937& random, std::chrono::microseconds max_delay,
     const fs::path backup = content / "061226140509";
     for (const auto& [name, bytes] : files) {
         CAPTURE(name);
-        const bool in_content = read_file(content / name) == bytes;
-        const bool in_backup = read_file(backup / name) == bytes;
+        const bool in_content = holds(content / name, bytes);
+        const bool in_backup = holds(backup / name, bytes);
         CHECK((in_content || in_backup));
         outcome.lost += !in_content && !in_backup;
         outcome.moved += in_backup && !in_content;
