@@ -49,7 +49,12 @@ TEST_CASE("a registry written by real Wine reads back through the 32-bit view") 
     const std::string cod = "'HKLM\\Software\\Activision\\Call of Duty'";
     REQUIRE(run(reg + cod + " /v InstallPath /d 'C:\\Games\\CoD' /f /reg:32" + quiet) == 0);
     REQUIRE(run(reg + cod + " /v Version /d '1.5' /f /reg:32" + quiet) == 0);
-    REQUIRE(run(reg + cod + " /v Accent /d 'C:\\Jeux\\\xc3\x89t\xc3\xa9' /f /reg:32" + quiet) == 0);
+    // Wine writes these as \x escapes, padded to four digits before a hex digit ("\x00e92").
+    const std::string accent =
+        "C:\\Jeux\\\xc3\x89t\xc3\xa9"
+        "2 \xe2\x98\x83 \xf0\x9f\x98\x80";
+    REQUIRE(run(reg + cod + " /v Accent /d '" + accent + "' /f /reg:32" + quiet) == 0);
+    REQUIRE(run(reg + cod + " /v Multi /t REG_MULTI_SZ /d 'a\\0b' /f /reg:32" + quiet) == 0);
     REQUIRE(run(reg + cod + " /v Blob /t REG_BINARY /d " + std::string(80, 'a') + " /f /reg:32" +
                 quiet) == 0);
     REQUIRE(run(reg + cod + " /v Count /t REG_DWORD /d 42 /f /reg:32" + quiet) == 0);
@@ -64,7 +69,8 @@ TEST_CASE("a registry written by real Wine reads back through the 32-bit view") 
     const std::string key = "Software\\Activision\\Call of Duty";
     CHECK(read_at(store, hklm, key, "InstallPath").data() == "C:\\Games\\CoD\0"s);
     CHECK(read_at(store, hklm, key, "Version").data() == "1.5\0"s);
-    CHECK(read_at(store, hklm, key, "Accent").data() == "C:\\Jeux\\\xc3\x89t\xc3\xa9\0"s);
+    CHECK(read_at(store, hklm, key, "Accent").data() == accent + '\0');
+    CHECK(read_at(store, hklm, key, "Multi").data() == "a\0b\0\0"s);
     CHECK(read_at(store, hklm, key, "Blob").data() == std::string(40, '\xaa'));
     CHECK(read_at(store, hklm, key, "Count").data() == "\x2a\0\0\0"s);
     CHECK(read_at(store, hklm, "Software\\Activision\\Call of Duty 2", "InstallPath").data() ==
