@@ -242,6 +242,23 @@ TEST_CASE("the main window lists the selected game's alien files and cleans them
     }
 }
 
+TEST_CASE("the keyboard moves through the main window in its tab order") {
+    Rig rig;
+    rig.show_main();
+    HWND main = rig.window(rig.main());
+    REQUIRE(main != nullptr);
+    const char* order[] = {"List1",      "cmdClean",    "cmdExit",
+                           "chkCleanUo", "chkCleanCod", "chkCleanCod2"};
+    for (int i = 0; i < 6; ++i) {
+        CAPTURE(order[i]);
+        HWND next = GetNextDlgTabItem(main, rig.control(order[i]), FALSE);
+        CHECK(next == rig.control(order[(i + 1) % 6]));
+    }
+    // Labels and group boxes take no focus.
+    CHECK((GetWindowLongPtrW(rig.control("lblStatusBar"), GWL_STYLE) & WS_TABSTOP) == 0);
+    CHECK((GetWindowLongPtrW(rig.control("frmAlien"), GWL_STYLE) & WS_TABSTOP) == 0);
+}
+
 TEST_CASE("F1 shows and hides the help panel") {
     Rig rig;
     rig.show_main();
