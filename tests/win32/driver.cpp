@@ -13,6 +13,8 @@
 //   pakscour_driver menu TITLE CAPTION     choose the menu item with that caption
 //   pakscour_driver height TITLE           print the window's outer height in pixels
 //   pakscour_driver close TITLE            ask the window to close
+//   pakscour_driver box TITLE [MS]         wait for a message box, print its texts
+//   pakscour_driver box-ok TITLE           press OK in that message box
 #include <windows.h>
 
 #include <cstdio>
@@ -43,20 +45,22 @@ std::wstring class_of(HWND h) {
 
 struct Search {
     std::wstring title;
+    std::wstring cls;
     HWND found = nullptr;
 };
 
 BOOL CALLBACK match_top(HWND h, LPARAM lp) {
     auto* s = reinterpret_cast<Search*>(lp);
-    if (class_of(h) == L"PakscourForm" && IsWindowVisible(h) && text_of(h) == s->title) {
+    if (class_of(h) == s->cls && IsWindowVisible(h) && text_of(h) == s->title) {
         s->found = h;
         return FALSE;
     }
     return TRUE;
 }
 
-HWND find_window(const std::string& title) {
-    Search s{widen(title)};
+// Top-level windows of the program have the class PakscourForm; message boxes #32770.
+HWND find_window(const std::string& title, const wchar_t* cls = L"PakscourForm") {
+    Search s{widen(title), cls};
     EnumWindows(match_top, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
@@ -112,6 +116,22 @@ int run(const std::vector<std::string>& a) {
         while ((find_window(title) != nullptr) != (cmd == "wait")) {
             if (GetTickCount() - start > timeout) return fail("timed out: " + cmd + " " + title);
             Sleep(50);
+        }
+        return 0;
+    }
+    if (cmd == "box" || cmd == "box-ok") {
+        const DWORD timeout = arg.empty() ? 10000 : static_cast<DWORD>(std::atoi(arg.c_str()));
+        const DWORD start = GetTickCount();
+        HWND box = nullptr;
+        while (!(box = find_window(title, L"#32770"))) {
+            if (cmd == "box-ok" || GetTickCount() - start > timeout)
+                return fail("no message box titled '" + title + "'");
+            Sleep(50);
+        }
+        if (cmd == "box-ok") {
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        } else {
+            for (HWND c : children(box)) print(text_of(c));
         }
         return 0;
     }

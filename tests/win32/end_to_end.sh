@@ -112,4 +112,18 @@ drive click "Pakscour v2.1" "E&xit"
 for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$program" 2>/dev/null; then fail "the program did not end"; fi
 wait "$program" || fail "the program's exit status was $?"
+
+# Without Call of Duty and Call of Duty 2 the program says so and ends.
+for g in "Call of Duty" "Call of Duty United Offensive" "Call of Duty 2"; do
+    "$wine" reg delete "HKLM\\Software\\Activision\\$g" /f /reg:32 >/dev/null
+done
+wineserver -w
+"$wine" "$exe" &
+program=$!
+drive box Pakscour 15000 | grep -qx "Call of Duty was not found on your PC" ||
+    fail "no not-found message"
+drive box-ok Pakscour
+for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$program" 2>/dev/null; then fail "the program did not end after the message"; fi
+drive gone "Pakscour v2.1" 100 || fail "the main window appeared"
 echo "end_to_end: passed (backup $stamp)"
