@@ -2,6 +2,8 @@
 // messages (BM_CLICK, WM_KEYDOWN, WM_COMMAND) and read back from them.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <doctest/doctest.h>
 
 #include <chrono>
@@ -88,6 +90,36 @@ int outer_height(HWND h) {
     RECT r{};
     GetWindowRect(h, &r);
     return r.bottom - r.top;
+}
+
+// The tooltip text the window's tooltip control holds for `tool`, "" when it has none.
+std::string tooltip_text(HWND window, HWND tool) {
+    struct Find {
+        HWND owner;
+        HWND tip = nullptr;
+    } find{window};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* f = reinterpret_cast<Find*>(lp);
+            wchar_t cls[64] = {};
+            GetClassNameW(h, cls, 64);
+            if (std::wstring(cls) == TOOLTIPS_CLASSW && GetWindow(h, GW_OWNER) == f->owner) {
+                f->tip = h;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    if (!find.tip) return {};
+    wchar_t text[256] = {};
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = window;
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    info.lpszText = text;
+    SendMessageW(find.tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
+    return narrow(text);
 }
 
 // Installed Call of Duty (with United Offensive) and Call of Duty 2 with a few alien files,
@@ -197,6 +229,19 @@ TEST_CASE("the main window lists the selected game's alien files and cleans them
     CHECK(window_text(rig.control("lblInstalled", 0)) == "Installed");
     CHECK(window_text(rig.control("lblVer", 2)) == "1.3");
     CHECK(IsWindowVisible(rig.control("lblCodPath")) == FALSE);
+    const LONG_PTR style = GetWindowLongPtrW(main, GWL_STYLE);
+    CHECK((style & WS_MINIMIZEBOX) != 0);
+    CHECK((style & (WS_MAXIMIZEBOX | WS_THICKFRAME)) == 0);
+
+    // Options > UO > Keep Official UO Map Pack: a sub-menu item, checked, and disabled while
+    // the map packs are absent.
+    HMENU uo = GetSubMenu(GetSubMenu(GetMenu(main), 1), 0);
+    REQUIRE(uo != nullptr);
+    const UINT keep = GetMenuState(uo, 0, MF_BYPOSITION);
+    CHECK((keep & MF_CHECKED) != 0);
+    CHECK((keep & MF_GRAYED) != 0);
+    // Help: a separator before About.
+    CHECK((GetMenuState(GetSubMenu(GetMenu(main), 2), 2, MF_BYPOSITION) & MF_SEPARATOR) != 0);
 
     CHECK(rig.ticked("chkCleanCod"));
     CHECK(rig.list_count() == 2);
@@ -239,6 +284,13 @@ TEST_CASE("the main window lists the selected game's alien files and cleans them
         CHECK(test::exists(rig.games / "CoD\\Main\\pak0.pk3"));
         CHECK_FALSE(rig.app.busy);
         CHECK(rig.app.boxes.empty());
+        CHECK(tooltip_text(main, rig.control("lblStatusBar")) ==
+              "Click here to open Windows Explorer and view the files");
+
+        // A new selection takes the status line's tooltip away again.
+        SendMessageW(rig.control("chkCleanCod2"), BM_CLICK, 0, 0);
+        rig.pump();
+        CHECK(tooltip_text(main, rig.control("lblStatusBar")).empty());
     }
 }
 
