@@ -304,23 +304,6 @@ TEST_CASE("a loop of links, or too long a chain, finds nothing and ends") {
     }
 }
 
-TEST_CASE("a malformed line in a registry file costs only that line") {
-    Prefix prefix(R"reg([Software\\Activision\\Call of Duty] 1700000000
-"Broken"="no end
-"InstallPath"="C:\\Games\\CoD"
-this line is no registry line
-"Count"=dword:zz
-[Software\\Activision\\Call of Duty 2] 1700000000
-"InstallPath"="C:\\Games\\CoD2"
-)reg");
-    PosixRegistryStore store(prefix.dir.root());
-    CHECK(read_at(store, hklm, cod, "InstallPath").data() == "C:\\Games\\CoD\0"s);
-    CHECK(read_at(store, hklm, cod, "Broken").status == reg::file_not_found);
-    CHECK(read_at(store, hklm, cod, "Count").status == reg::file_not_found);
-    CHECK(read_at(store, hklm, "Software\\Activision\\Call of Duty 2", "InstallPath").data() ==
-          "C:\\Games\\CoD2\0"s);
-}
-
 TEST_CASE("missing, foreign or unreadable registry files read as no keys") {
     struct Case {
         const char* what;

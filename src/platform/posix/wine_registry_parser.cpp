@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/posix/wine_registry_string.h"
 #include "platform/posix/wine_registry_text.h"
 
 namespace pakscour::posix {
@@ -87,85 +88,6 @@ std::optional<std::uint32_t> read_hex_number(std::string_view line, std::size_t&
     return value;
 }
 
-// The escape after a backslash at `line[pos]`, as UTF-16 code units.
-void read_escape(std::string_view line, std::size_t& pos, std::u16string& out) {
-    const char ch = line[pos];
-    switch (ch) {
-        case 'a':
-            out += u'\a';
-            ++pos;
-            return;
-        case 'b':
-            out += u'\b';
-            ++pos;
-            return;
-        case 't':
-            out += u'\t';
-            ++pos;
-            return;
-        case 'n':
-            out += u'\n';
-            ++pos;
-            return;
-        case 'v':
-            out += u'\v';
-            ++pos;
-            return;
-        case 'f':
-            out += u'\f';
-            ++pos;
-            return;
-        case 'r':
-            out += u'\r';
-            ++pos;
-            return;
-        case 'e':
-            out += char16_t{27};
-            ++pos;
-            return;
-        default:
-            break;
-    }
-    if (ch >= '0' && ch <= '7') {
-        char16_t code = 0;
-        for (int i = 0; i < 3 && pos < line.size() && line[pos] >= '0' && line[pos] <= '7'; ++i) {
-            code = static_cast<char16_t>(code * 8 + (line[pos++] - '0'));
-        }
-        out += code;
-        return;
-    }
-    if (ch == 'x' && pos + 1 < line.size() && hex_digit(line[pos + 1]) >= 0) {
-        ++pos;
-        char16_t code = 0;
-        for (int i = 0; i < 4 && pos < line.size() && hex_digit(line[pos]) >= 0; ++i) {
-            code = static_cast<char16_t>(code * 16 + hex_digit(line[pos++]));
-        }
-        out += code;
-        return;
-    }
-    append_utf16(out, decode_utf8(line, pos));
-}
-
-// The text from `pos` up to the unescaped `terminator`, with escapes resolved; `pos` ends
-// after the terminator. Nothing when the line ends first.
-std::optional<std::string> read_quoted(std::string_view line, std::size_t& pos, char terminator) {
-    std::u16string units;
-    while (pos < line.size()) {
-        const char ch = line[pos];
-        if (ch == terminator) {
-            ++pos;
-            return utf16_to_utf8(units);
-        }
-        if (ch == '\\') {
-            if (++pos == line.size()) return std::nullopt;
-            read_escape(line, pos, units);
-        } else {
-            append_utf16(units, decode_utf8(line, pos));
-        }
-    }
-    return std::nullopt;
-}
-
 // A comma-separated byte list, continued over lines that end with a backslash. A line that
 // should continue the list but does not start with a hex digit is handed back unread.
 std::optional<std::vector<std::uint8_t>> read_hex_bytes(std::string_view line, std::size_t pos,
@@ -212,7 +134,7 @@ std::vector<std::uint8_t> string_data(const std::string& text) {
 std::optional<WineValue> read_data(std::string_view line, std::size_t pos, Lines& lines) {
     WineValue value;
     if (consume(line, pos, "\"")) {
-        const auto text = read_quoted(line, pos, '"');
+        const auto text = read_registry_string(line, pos, '"');
         if (!text) return std::nullopt;
         value.type = 1;
         value.data = string_data(*text);
@@ -221,7 +143,7 @@ std::optional<WineValue> read_data(std::string_view line, std::size_t pos, Lines
     if (consume(line, pos, "str(")) {
         const auto type = read_hex_number(line, pos, 8);
         if (!type || !consume(line, pos, "):\"")) return std::nullopt;
-        const auto text = read_quoted(line, pos, '"');
+        const auto text = read_registry_string(line, pos, '"');
         if (!text) return std::nullopt;
         value.type = *type;
         value.data = string_data(*text);
@@ -263,7 +185,7 @@ std::optional<WineValue> read_value(std::string_view line, std::size_t pos, Line
         ++pos;
     } else {
         ++pos;
-        auto quoted = read_quoted(line, pos, '"');
+        auto quoted = read_registry_string(line, pos, '"');
         if (!quoted) return std::nullopt;
         name = std::move(*quoted);
     }
@@ -279,7 +201,7 @@ std::optional<WineValue> read_value(std::string_view line, std::size_t pos, Line
 std::optional<WineRegistryTree::KeyId> read_key_header(std::string_view line, std::size_t pos,
                                                        WineRegistryTree& tree) {
     ++pos;
-    const auto path = read_quoted(line, pos, ']');
+    const auto path = read_registry_string(line, pos, ']');
     if (!path) return std::nullopt;
     WineRegistryTree::KeyId key = WineRegistryTree::root;
     std::size_t start = 0;
