@@ -251,11 +251,14 @@ TEST_CASE("on a 64-bit prefix, Software keys are looked up as a 32-bit program s
     }
 }
 
-TEST_CASE("the user's Software keys are shared by both views") {
+TEST_CASE("the user's Software keys are shared by both views, the user's classes are not") {
     Prefix prefix("", "#arch=win64\n" + game_block("Software\\\\Wow6432Node\\\\Game", "wow") +
-                          game_block("Software\\\\Game", "plain"));
+                          game_block("Software\\\\Game", "plain") +
+                          game_block("Software\\\\Classes\\\\Wow6432Node\\\\X", "wowc") +
+                          game_block("Software\\\\Classes\\\\X", "plainc"));
     PosixRegistryStore store(prefix.dir.root());
     CHECK(read_at(store, hkcu, "Software\\Game", "InstallPath").data() == "plain\0"s);
+    CHECK(read_at(store, hkcu, "Software\\Classes\\X", "InstallPath").data() == "wowc\0"s);
 }
 
 TEST_CASE("link keys are followed, on the way and at the end") {
