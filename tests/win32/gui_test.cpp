@@ -92,25 +92,26 @@ int outer_height(HWND h) {
     return r.bottom - r.top;
 }
 
+struct TooltipSearch {
+    HWND owner;
+    HWND tip = nullptr;
+};
+
+BOOL CALLBACK find_tooltip(HWND h, LPARAM lp) {
+    auto* f = reinterpret_cast<TooltipSearch*>(lp);
+    wchar_t cls[64] = {};
+    GetClassNameW(h, cls, 64);
+    if (std::wstring(cls) == TOOLTIPS_CLASSW && GetWindow(h, GW_OWNER) == f->owner) {
+        f->tip = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The tooltip text the window's tooltip control holds for `tool`, "" when it has none.
 std::string tooltip_text(HWND window, HWND tool) {
-    struct Find {
-        HWND owner;
-        HWND tip = nullptr;
-    } find{window};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* f = reinterpret_cast<Find*>(lp);
-            wchar_t cls[64] = {};
-            GetClassNameW(h, cls, 64);
-            if (std::wstring(cls) == TOOLTIPS_CLASSW && GetWindow(h, GW_OWNER) == f->owner) {
-                f->tip = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&find));
+    TooltipSearch find{window};
+    EnumThreadWindows(GetCurrentThreadId(), find_tooltip, reinterpret_cast<LPARAM>(&find));
     if (!find.tip) return {};
     wchar_t text[256] = {};
     TOOLINFOW info{};
@@ -375,6 +376,24 @@ TEST_CASE("a list takes 10 000 entries at once") {
     MESSAGE("10 000 entries added and drawn in " << ms << " ms");
     CHECK(rig.list_count() == 10000);
     CHECK(ms < 5000);
+}
+
+TEST_CASE("Enter presses the focused push button of a window without a default button") {
+    Rig rig;
+    rig.show_main();
+    HWND main = rig.window(rig.main());
+    REQUIRE(main != nullptr);
+    // On the list, Enter does nothing.
+    SetFocus(rig.control("List1"));
+    PostMessageW(rig.control("List1"), WM_KEYDOWN, VK_RETURN, 0);
+    rig.pump();
+    CHECK(rig.main().loaded());
+    // On "E&xit", Enter presses it, which closes the window.
+    SetFocus(rig.control("cmdExit"));
+    REQUIRE(GetFocus() == rig.control("cmdExit"));
+    PostMessageW(rig.control("cmdExit"), WM_KEYDOWN, VK_RETURN, 0);
+    rig.pump();
+    CHECK_FALSE(rig.main().loaded());
 }
 
 TEST_CASE("closing the last window ends the message loop") {

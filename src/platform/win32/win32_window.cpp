@@ -424,8 +424,16 @@ void Win32Window::on_command(int id, int code, HWND from) {
         }
     }
     if (id == IDOK || id == IDCANCEL) {
-        // Enter and Esc from the dialog keyboard interface press the default or cancel button.
-        if (forms::Control* b = button_with_role(id == IDCANCEL)) event([b] { b->user_click(); });
+        // Enter and Esc from the dialog keyboard interface press the default or cancel button;
+        // without a default button, Enter presses the push button that has the focus.
+        forms::Control* b = button_with_role(id == IDCANCEL);
+        if (!b && id == IDOK) {
+            for (const Native& n : natives_)
+                if (n.hwnd && n.hwnd == GetFocus() &&
+                    n.control->kind() == ControlKind::CommandButton)
+                    b = n.control;
+        }
+        if (b) event([b] { b->user_click(); });
         return;
     }
     Native* n = native_by_id(id);
