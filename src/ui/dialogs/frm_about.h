@@ -7,7 +7,7 @@
 namespace pakscour::frmAbout {
 
 // A bare host name in a domain reserved for examples, so it can belong to no one.
-inline constexpr const char* web_address = "www.vantorix.example";
+inline constexpr const char* web_address = "www.vantorix.test";
 inline constexpr const char* link_tooltip = "Click here to visit the Vantorix's website";
 
 void build(Context& ctx, forms::Form& f);
