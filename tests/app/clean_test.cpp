@@ -8,11 +8,6 @@ using namespace pakscour::test;
 
 namespace {
 
-std::string read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 struct CleanRig {
     CleanRig(const std::string& cod, const std::string& uo, const std::string& cod2) : rig(prefix) {
         prepare_main_window(rig.program, cod, uo, cod2);
@@ -36,7 +31,7 @@ TEST_CASE("three alien files go into a stamped backup folder; stock files stay")
           "Alien files moved to: C:\\Games\\CoD\\Main\\061226140509");
     for (const char* name : {"a.pk3", "b.pk3", "c.pk3"}) {
         CHECK_FALSE(fs::exists(c.prefix.c("Games/CoD/Main") / name));
-        CHECK(read(backup / name) == std::string("content of ") + name);
+        CHECK(read_file(backup / name) == std::string("content of ") + name);
     }
     CHECK(fs::exists(c.prefix.c("Games/CoD/Main/pak0.pk3")));
     CHECK(fs::exists(c.prefix.c("Games/CoD/Main/localized_pak.pk3")));
@@ -70,8 +65,8 @@ TEST_CASE("Call of Duty 2 and United Offensive folders") {
         c.rig.ctl("chkCleanUo").set_value(1);
         REQUIRE(c.rig.ctl("List1").list_count() == 1);
         c.rig.ctl("cmdClean").user_click();
-        CHECK(read(c.prefix.c("CoD/uo/061226140509/mod.pk3")) == "mine");
-        CHECK(read(c.prefix.c("Elsewhere/uo/mod.pk3")) == "other");
+        CHECK(read_file(c.prefix.c("CoD/uo/061226140509/mod.pk3")) == "mine");
+        CHECK(read_file(c.prefix.c("Elsewhere/uo/mod.pk3")) == "other");
         CHECK(fs::exists(c.prefix.c("CoD/uo/uomappack1.pk3")));
         CHECK(c.rig.app.boxes.empty());
     }
@@ -109,7 +104,7 @@ TEST_CASE("a backup folder that exists already ends the run before any file is t
     CHECK(c.rig.app.boxes[0].text.rfind(
               "An error has occurred in frmMain (cmdClean_Click)\r\n\r\nError number:  58", 0) ==
           0);
-    CHECK(read(c.prefix.c("CoD/Main/a.pk3")) == "A");
+    CHECK(read_file(c.prefix.c("CoD/Main/a.pk3")) == "A");
     CHECK_FALSE(c.rig.app.busy);
 }
 
@@ -119,5 +114,5 @@ TEST_CASE("a date text without leading zeros fails at the folder, before any fil
     c.rig.clock.date = "6/12/2026";
     c.rig.ctl("chkCleanCod").set_value(1);
     CHECK_THROWS_AS(frmMain::cmdClean_Click(c.rig.ctx), ProgramEnded);
-    CHECK(read(c.prefix.c("CoD/Main/a.pk3")) == "A");
+    CHECK(read_file(c.prefix.c("CoD/Main/a.pk3")) == "A");
 }

@@ -3,14 +3,13 @@
 // archives are real files.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 
+#include "fake_prefix.h"
 #include "main_window.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_registry_store.h"
@@ -20,43 +19,15 @@
 
 namespace pakscour::test {
 
-namespace fs = std::filesystem;
-
-class TempPrefix {
+// A temporary prefix whose registry the test writes.
+class TempPrefix : public FakePrefix {
   public:
-    TempPrefix() {
-        std::string tmpl = (fs::temp_directory_path() / "pakscour-test-XXXXXX").string();
-        if (mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        root_ = tmpl;
-        fs::create_directories(root_ / "drive_c");
-        fs::create_directories(root_ / "dosdevices");
-        fs::create_directory_symlink("../drive_c", root_ / "dosdevices" / "c:");
-    }
-    ~TempPrefix() {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-    TempPrefix(const TempPrefix&) = delete;
-    TempPrefix& operator=(const TempPrefix&) = delete;
-
-    const fs::path& root() const { return root_; }
-    fs::path c(const std::string& rel) const { return root_ / "drive_c" / rel; }
-
     // Writes system.reg with the given body after the header line.
     void write_system_reg(const std::string& body) const {
-        std::ofstream(root_ / "system.reg") << "WINE REGISTRY Version 2\n;; All keys relative to "
-                                               "\\\\Machine\n\n"
-                                            << body;
+        std::ofstream(root() / "system.reg") << "WINE REGISTRY Version 2\n;; All keys relative to "
+                                                "\\\\Machine\n\n"
+                                             << body;
     }
-    // Creates a file with the given content, and its folders.
-    void file(const std::string& rel, const std::string& content = "data") const {
-        const fs::path p = c(rel);
-        fs::create_directories(p.parent_path());
-        std::ofstream(p, std::ios::binary) << content;
-    }
-
-  private:
-    fs::path root_;
 };
 
 // A game key with an install folder and a version, as a 32-bit installer leaves it.
