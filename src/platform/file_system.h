@@ -2,12 +2,16 @@
 // RuntimeError with the classic numbers of runtime_error.h.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+
+#include "platform/runtime_error.h"
 
 namespace pakscour {
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // Starts an enumeration of a folder with a wildcard file pattern and returns the first
@@ -18,14 +22,34 @@ public:
     // The next name of the current enumeration, or "" when there are no more.
     virtual std::string find_next() = 0;
 
-    // Creates one folder level; the parent must exist and the folder must not.
-    virtual void create_folder(const std::string& path) = 0;
-    // Copies a file to a new path, which must not exist. When this returns, the copy is
-    // complete and durable: its size equals the source's and it and its folder entry are on
-    // disk.
-    virtual void copy_file(const std::string& from, const std::string& to) = 0;
+    // Creates one folder level; the parent must exist and the folder must not. Returns the
+    // path of the folder as made: `path` itself, or the place the platform had to make it in
+    // instead (on Windows, the VirtualStore copy of a folder the user may not write to).
+    virtual std::string create_folder(const std::string& path) = 0;
+
+    // Copies go in batches, so that one flush to disk can serve many files.
+    //
+    // stage_copy copies a file's data into a hidden temporary file in the folder of `to`,
+    // which must not exist, and checks that the copy is as long as the source. Nothing bears
+    // the name `to` until commit_copies. A failed stage leaves nothing behind and raises.
+    // Returns the number of bytes copied.
+    virtual std::uint64_t stage_copy(const std::string& from, const std::string& to) = 0;
+    // Makes the staged copies durable, gives each its final name, in the order staged and
+    // without replacing anything, and makes the names durable. Returns how many copies, from
+    // the first staged on, now bear their final names on disk; the others are removed, and
+    // `failure` describes the first of them. Either way the batch is over.
+    virtual std::size_t commit_copies(RuntimeError& failure) = 0;
+
     // Deletes a file.
     virtual void delete_file(const std::string& path) = 0;
+
+    // One whole copy: stage_copy, then commit_copies; raises the failure of either. When it
+    // returns, the copy is complete, named and on disk.
+    void copy_file(const std::string& from, const std::string& to) {
+        stage_copy(from, to);
+        RuntimeError failure;
+        if (commit_copies(failure) != 1) throw failure;
+    }
 };
 
 }  // namespace pakscour

@@ -27,10 +27,13 @@ class ListingFileSystem : public FileSystem {
         if (current_ == nullptr || next_ >= current_->size()) return {};
         return (*current_)[next_++];
     }
-    void create_folder(const std::string& path) override { raise_error(err::invalid_call, path); }
-    void copy_file(const std::string& from, const std::string&) override {
+    std::string create_folder(const std::string& path) override {
+        raise_error(err::invalid_call, path);
+    }
+    std::uint64_t stage_copy(const std::string& from, const std::string&) override {
         raise_error(err::invalid_call, from);
     }
+    std::size_t commit_copies(RuntimeError&) override { return 0; }
     void delete_file(const std::string& path) override { raise_error(err::invalid_call, path); }
 
     std::map<std::string, std::vector<std::string>> listings;

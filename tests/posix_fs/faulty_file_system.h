@@ -1,6 +1,6 @@
 // A FileSystem over the real one that fails one chosen operation (counting folder creations,
-// copies and deletes from 0) with one chosen kind of failure. "Target exists" is provoked for
-// real by creating the target first; the other kinds cannot be brought about safely on demand
+// staged copies and deletes from 0) with one chosen kind of failure. "Target exists" is provoked
+// for real by creating the target first; the other kinds cannot be brought about safely on demand
 // and are raised in place of the operation, which then does nothing.
 #pragma once
 
@@ -27,32 +27,43 @@ class FaultyFileSystem : public FileSystem {
     }
     std::string find_next() override { return real_.find_next(); }
 
-    void create_folder(const std::string& path) override {
+    std::string create_folder(const std::string& path) override {
         if (due(path)) {
-            if (kind_ != err::file_exists) raise_error(kind_, path);
+            if (kind_ != err::file_exists) fail(path);
             ::mkdir(prefix_.for_new(path)->c_str(), 0777);
+            failed_item = path;
         }
-        real_.create_folder(path);
+        return real_.create_folder(path);
     }
-    void copy_file(const std::string& from, const std::string& to) override {
+    std::uint64_t stage_copy(const std::string& from, const std::string& to) override {
         if (due(from)) {
-            if (kind_ != err::file_exists) raise_error(kind_, kind_ == err::disk_full ? to : from);
+            if (kind_ != err::file_exists) fail(kind_ == err::disk_full ? to : from);
             std::ofstream(*prefix_.for_new(to), std::ios::binary) << "not the backup";
+            failed_item = to;
         }
-        real_.copy_file(from, to);
+        return real_.stage_copy(from, to);
+    }
+    std::size_t commit_copies(RuntimeError& failure) override {
+        return real_.commit_copies(failure);
     }
     void delete_file(const std::string& path) override {
-        if (due(path)) raise_error(kind_, path);
+        if (due(path)) fail(path);
         real_.delete_file(path);
     }
 
     // The paths of the operations in the order they were asked for.
     std::vector<std::string> log;
+    // The item the failing operation concerned, once it has failed.
+    std::string failed_item;
 
   private:
     bool due(const std::string& path) {
         log.push_back(path);
         return static_cast<int>(log.size()) - 1 == fail_at_;
+    }
+    [[noreturn]] void fail(const std::string& item) {
+        failed_item = item;
+        raise_error(kind_, item);
     }
 
     FileSystem& real_;

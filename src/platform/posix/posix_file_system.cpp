@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/posix/fs_errors.h"
@@ -191,15 +192,16 @@ std::string PosixFileSystem::next_match() {
     return {};
 }
 
-void PosixFileSystem::create_folder(const std::string& path) {
+std::string PosixFileSystem::create_folder(const std::string& path) {
     const fs::path host = new_item(prefix_, path);
     if (::mkdir(host.c_str(), 0777) != 0) raise_errno(errno, path, err::path_not_found);
     // The new folder's entry reaches the disk before files are moved into it.
     if (const int e = sync_folder(host.parent_path()); e != 0)
         raise_errno(e, path, err::path_not_found);
+    return path;
 }
 
-void PosixFileSystem::copy_file(const std::string& from, const std::string& to) {
+std::uint64_t PosixFileSystem::stage_copy(const std::string& from, const std::string& to) {
     const fs::path source = existing_item(prefix_, from);
     // Non-blocking, so that a FIFO put in the file's place cannot hold the program up.
     Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
@@ -243,6 +245,12 @@ void PosixFileSystem::copy_file(const std::string& from, const std::string& to) 
         // A read error belongs to the source; every other failure to the target.
         raise_errno(failure, failure == EIO ? from : to, err::path_not_found);
     }
+    ++staged_;
+    return static_cast<std::uint64_t>(before.st_size);
+}
+
+std::size_t PosixFileSystem::commit_copies(RuntimeError&) {
+    return std::exchange(staged_, 0);
 }
 
 void PosixFileSystem::delete_file(const std::string& path) {

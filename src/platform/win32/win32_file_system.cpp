@@ -111,12 +111,13 @@ std::string Win32FileSystem::next_match(bool first) {
     }
 }
 
-void Win32FileSystem::create_folder(const std::string& path) {
+std::string Win32FileSystem::create_folder(const std::string& path) {
     const std::wstring wide = widen(path);
     if (!CreateDirectoryW(wide.c_str(), nullptr)) raise_win32_error(GetLastError(), path);
+    return path;
 }
 
-void Win32FileSystem::copy_file(const std::string& from, const std::string& to) {
+std::uint64_t Win32FileSystem::stage_copy(const std::string& from, const std::string& to) {
     const std::wstring src = widen(from);
     const std::wstring dst = widen(to);
     if (!CopyFileW(src.c_str(), dst.c_str(), TRUE)) {
@@ -152,6 +153,16 @@ void Win32FileSystem::copy_file(const std::string& from, const std::string& to) 
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
     if (folder.h != INVALID_HANDLE_VALUE) FlushFileBuffers(folder.h);
+    ++staged_;
+    ULONGLONG size = 0;
+    file_size(dst, size);
+    return size;
+}
+
+std::size_t Win32FileSystem::commit_copies(RuntimeError&) {
+    const std::size_t named = staged_;
+    staged_ = 0;
+    return named;
 }
 
 void Win32FileSystem::delete_file(const std::string& path) {

@@ -18,8 +18,10 @@ class Win32FileSystem : public FileSystem {
 
     std::string find_first(const std::string& pattern) override;
     std::string find_next() override;
-    void create_folder(const std::string& path) override;
-    void copy_file(const std::string& from, const std::string& to) override;
+    std::string create_folder(const std::string& path) override;
+    // Each staged copy is still made whole, durable and named at once; the commit only counts.
+    std::uint64_t stage_copy(const std::string& from, const std::string& to) override;
+    std::size_t commit_copies(RuntimeError& failure) override;
     void delete_file(const std::string& path) override;
 
   private:
@@ -29,6 +31,7 @@ class Win32FileSystem : public FileSystem {
     void* find_ = nullptr;       // the FindFirstFileW handle, nullptr when none is open
     std::wstring pattern_path_;  // the whole pattern, folder included
     std::wstring file_pattern_;  // its last component, "*.pk3"
+    std::size_t staged_ = 0;
 };
 
 // Case-insensitive wildcard match of a long file name ("*" any run, "?" one character). Win32
