@@ -46,8 +46,13 @@ std::optional<FoundGame> PosixGameFinder::find(const GameQuery& game) {
     }
     std::set<fs::path> seen;
     if (in_use_) seen.insert(*in_use_);
-    for (const auto& list : {lutris_prefixes(), bottles()}) {
-        for (const fs::path& prefix : list) {
+    for (auto places : {&PosixGameFinder::lutris_prefixes, &PosixGameFinder::bottles}) {
+        std::vector<fs::path> prefixes;
+        try {
+            prefixes = (this->*places)();
+        } catch (const std::exception&) {
+        }
+        for (const fs::path& prefix : prefixes) {
             try {
                 if (auto found = in_prefix(prefix, game, seen)) return found;
             } catch (const std::exception&) {
