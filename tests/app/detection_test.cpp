@@ -173,13 +173,3 @@ TEST_CASE("the other places are asked only for games the registry has no folder 
     CHECK(rig.ctl("chkCleanCod").value() == 1);
     CHECK(rig.ctl("lblStatusBar").caption() == "Found 1 Alien PK3 files");
 }
-
-TEST_CASE("a game found by no place and in no registry is not installed") {
-    TempPrefix prefix;
-    ScriptedFinder finder;
-    finder.answers["2640"] = {"Z:\\uo", "1.51"};
-    PrefixRig rig(prefix, finder);
-    CHECK_THROWS_AS(rig.forms.show(rig.main), ProgramEnded);
-    CHECK(finder.asked.size() == 3);
-    CHECK(rig.app.boxes.size() == 1);
-}

@@ -183,41 +183,22 @@ TEST_CASE("the first place in order wins for each game") {
     }
 }
 
-TEST_CASE("two games in two different places, and the registry in use before them") {
+TEST_CASE("~/.wine's registry comes before the other places and keeps its text") {
     TempHome home;
-    const fs::path cod2 = steam_app(home / ".steam/steam", "2630", "Call of Duty 2");
-    game_files(cod2, "main", "iw_00.iwd", "extra.iwd");
-    write_text(home / ".local/share/lutris/games/cod.yml",
-               "game:\n  prefix: " + (home / "Games/cod").string() + "\n");
-    const fs::path cod = make_prefix(home / "Games/cod", "Call of Duty", "CoD", "1.5");
-    game_files(cod, "Main", "pak0.pk3", "mod.pk3");
-    // A Steam copy of CoD comes first in the order, but ~/.wine's registry comes before all.
     steam_app(home / ".steam/steam", "2620", "Call of Duty");
-
-    SUBCASE("Lutris for one, Steam for the other") {
-        fs::remove(home / ".steam/steam/steamapps/appmanifest_2620.acf");
-        HomeRig rig;
-        rig.load();
-        CHECK(rig.ctl("lblCodPath").caption() == z_path(cod));
-        CHECK(rig.ctl("lblCod2Path").caption() == z_path(cod2));
-        clean_moves(rig, cod / "Main", "pak0.pk3", "mod.pk3");
-        rig.ctl("chkCleanCod2").user_click();
-        clean_moves(rig, cod2 / "main", "iw_00.iwd", "extra.iwd");
-    }
-    SUBCASE("~/.wine's own key keeps its text") {
-        const fs::path wine_cod = make_prefix(home / ".wine", "Call of Duty", "Games\\CoD", "1.4");
-        game_files(wine_cod, "Main", "pak0.pk3", "wine_mod.pk3");
-        HomeRig rig;
-        rig.load();
-        CHECK(rig.ctl("lblCodPath").caption() == "C:\\Games\\CoD");
-        CHECK(rig.ctl("lblVer", 0).caption() == "1.4");
-        CHECK(rig.ctl("lblCod2Path").caption() == z_path(cod2));
-        REQUIRE(rig.ctl("List1").items() == std::vector<std::string>{"wine_mod.pk3"});
-        rig.ctl("cmdClean").user_click();
-        CHECK(fs::exists(wine_cod / "Main/061226140509/wine_mod.pk3"));
-        CHECK(rig.ctl("lblStatusBar").caption() ==
-              "Alien files moved to: C:\\Games\\CoD\\Main\\061226140509");
-    }
+    const fs::path cod2 = steam_app(home / ".steam/steam", "2630", "Call of Duty 2");
+    const fs::path cod = make_prefix(home / ".wine", "Call of Duty", "Games\\CoD", "1.4");
+    game_files(cod, "Main", "pak0.pk3", "mod.pk3");
+    HomeRig rig;
+    rig.load();
+    CHECK(rig.ctl("lblCodPath").caption() == "C:\\Games\\CoD");
+    CHECK(rig.ctl("lblVer", 0).caption() == "1.4");
+    CHECK(rig.ctl("lblCod2Path").caption() == z_path(cod2));
+    REQUIRE(rig.ctl("List1").items() == std::vector<std::string>{"mod.pk3"});
+    rig.ctl("cmdClean").user_click();
+    CHECK(fs::exists(cod / "Main/061226140509/mod.pk3"));
+    CHECK(rig.ctl("lblStatusBar").caption() ==
+          "Alien files moved to: C:\\Games\\CoD\\Main\\061226140509");
 }
 
 TEST_CASE("WINEPREFIX set: that prefix only, whatever the other places hold") {
