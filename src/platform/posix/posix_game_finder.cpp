@@ -91,7 +91,7 @@ std::optional<FoundGame> PosixGameFinder::in_steam(const GameQuery& game) {
     const fs::path proton =
         fs::path(app->library) / "steamapps/compatdata" / game.steam_app_id / "pfx";
     std::string version;
-    if (is_folder(proton)) version = read_game_key(registry(proton), game.key_path).version;
+    if (is_folder(proton)) version = game_key(proton, game.key_path).version;
     return FoundGame{std::move(*folder), std::move(version)};
 }
 
@@ -99,7 +99,7 @@ std::optional<FoundGame> PosixGameFinder::in_prefix(const fs::path& prefix, cons
                                                     std::set<fs::path>& seen) {
     const auto real = real_path(prefix);
     if (!real || !is_folder(*real) || !seen.insert(*real).second) return std::nullopt;
-    const FoundGame key = read_game_key(registry(*real), game.key_path);
+    const FoundGame key = game_key(*real, game.key_path);
     if (key.folder.empty()) return std::nullopt;
     // The registry names the folder as that prefix sees it; the program needs the host's name.
     const auto host = WinePrefix(*real).existing(key.folder);
@@ -136,10 +136,16 @@ std::vector<fs::path> PosixGameFinder::bottles() {
     return out;
 }
 
-PosixRegistryStore& PosixGameFinder::registry(const fs::path& prefix) {
-    auto& store = registries_[prefix];
-    if (!store) store = std::make_unique<PosixRegistryStore>(prefix);
-    return *store;
+FoundGame PosixGameFinder::game_key(const fs::path& prefix, const std::string& key_path) {
+    // Each game asks again, so the first prefixes read are kept; a parsed registry takes some
+    // megabytes, so a player with many bottles has the later ones read anew instead.
+    constexpr std::size_t kept = 8;
+    if (const auto it = registries_.find(prefix); it != registries_.end())
+        return read_game_key(*it->second, key_path);
+    auto store = std::make_unique<PosixRegistryStore>(prefix);
+    FoundGame found = read_game_key(*store, key_path);
+    if (registries_.size() < kept) registries_.emplace(prefix, std::move(store));
+    return found;
 }
 
 }  // namespace pakscour::posix

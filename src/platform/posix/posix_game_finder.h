@@ -41,7 +41,8 @@ class PosixGameFinder : public GameFinder {
     std::vector<std::filesystem::path> lutris_prefixes();
     std::vector<std::filesystem::path> bottles();
     const std::vector<std::string>& steam_libraries();
-    PosixRegistryStore& registry(const std::filesystem::path& prefix);
+    // InstallPath and Version of a game key in a prefix's registry.
+    FoundGame game_key(const std::filesystem::path& prefix, const std::string& key_path);
 
     std::optional<std::filesystem::path> home_;
     std::optional<std::filesystem::path> in_use_;
