@@ -10,6 +10,7 @@
 #include "platform/win32/win32_app_services.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_game_finder.h"
 #include "platform/win32/win32_registry_store.h"
 #include "platform/win32/win32_renderer.h"
 #include "platform/win32/win32_shell.h"
@@ -21,6 +22,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     pakscour::win32::Win32FileSystem fs;
     pakscour::win32::Win32RegistryStore registry;
+    pakscour::win32::Win32GameFinder games;
     pakscour::win32::Win32Shell shell;
     pakscour::win32::Win32Clock clock;
     pakscour::win32::Win32AppServices app;
@@ -28,7 +30,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     pakscour::win32::Win32Renderer renderer(app, forms);
     forms.set_renderer(&renderer);
 
-    pakscour::Platform platform{fs, registry, shell, clock, app, forms};
+    pakscour::Platform platform{fs, registry, shell, clock, app, forms, games};
     pakscour::Program program(platform);
     int code = 0;
     pakscour::run_event(app, [&] { program.start(); });

@@ -79,10 +79,10 @@ std::string backup_stamp(const std::string& date_text, const std::string& time_t
 std::string content_folder(Context& ctx) {
     forms::Form& f = ctx.frmMain;
     const std::string& game = ctx.state.selected_game;
-    // United Offensive lives below the Call of Duty install folder: the move takes the very
-    // folder that the scan listed.
+    // United Offensive has an install folder of its own (a standalone Steam install); the scan
+    // lists and the move empties its uo folder.
     if (game == game_cod) return join_path(f.ctl("lblCodPath").caption(), "Main\\");
-    if (game == game_uo) return join_path(f.ctl("lblCodPath").caption(), "uo\\");
+    if (game == game_uo) return join_path(f.ctl("lblUOPath").caption(), "uo\\");
     return join_path(f.ctl("lblCod2Path").caption(), "main\\");
 }
 

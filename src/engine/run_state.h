@@ -15,7 +15,7 @@ inline constexpr const char* game_cod2 = "COD2";
 
 struct RunState {
     std::array<std::string, 12> stock_cod;
-    std::array<std::string, 8> stock_uo;
+    std::array<std::string, 9> stock_uo;
     std::array<std::string, 16> stock_cod2;
     std::string selected_game;
     bool is_alien = false;

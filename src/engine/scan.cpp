@@ -48,7 +48,7 @@ void get_alien_files(Context& ctx) {
             heading = f.ctl("Label2", 0).caption() + " Alien PK3 Files";
         } else if (f.ctl("chkCleanUo").value() == 1) {
             s.selected_game = game_uo;
-            pattern = join_path(f.ctl("lblCodPath").caption(), "uo\\*.pk3");
+            pattern = join_path(f.ctl("lblUOPath").caption(), "uo\\*.pk3");
             heading = f.ctl("Label2", 1).caption() + " Alien PK3 Files";
         } else {
             s.selected_game = game_cod2;
@@ -91,7 +91,7 @@ void check_file(Context& ctx, const std::string& name) {
 void check_uo_map_packs(Context& ctx) {
     trapped(ctx, "modPublic (check_uo_map_packs)", [&] {
         forms::Form& f = ctx.frmMain;
-        const std::string pattern = join_path(f.ctl("lblCodPath").caption(), "uo\\uomappack*.pk3");
+        const std::string pattern = join_path(f.ctl("lblUOPath").caption(), "uo\\uomappack*.pk3");
         ctx.state.map_pack_file = ctx.p.fs.find_first(pattern);
         f.menu("mnuOptionsUOMapPack").set_enabled(!ctx.state.map_pack_file.empty());
     });

@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/forms/application.h"
+#include "platform/game_finder.h"
 #include "platform/registry_store.h"
 #include "platform/shell.h"
 
@@ -17,6 +18,8 @@ struct Platform {
     Clock& clock;
     AppServices& app;
     forms::Application& forms;
+    // Asked only for the games whose registry key has no install folder.
+    GameFinder& games = no_game_finder();
 };
 
 }  // namespace pakscour

@@ -1,11 +1,37 @@
 #include "registry/frm_main_load.h"
 
+#include <optional>
+#include <string>
+
 #include "engine/catalogue.h"
 #include "engine/scan.h"
 #include "services/error_report.h"
 #include "services/version.h"
 
 namespace pakscour::frmMain {
+namespace {
+
+// Where one game's install folder came from: the registry in use (its version is read there
+// when needed), or the platform's other places, which give the version with the folder.
+struct Source {
+    const char* key;
+    const char* steam_app;
+    std::optional<std::string> found_version;
+
+    std::string install_path(Context& ctx, WR& wr) {
+        std::string folder = wr.get_reg_string(key, "InstallPath");
+        if (!folder.empty()) return folder;
+        auto found = ctx.p.games.find(GameQuery{key, steam_app});
+        if (!found || found->folder.empty()) return {};
+        found_version = std::move(found->version);
+        return std::move(found->folder);
+    }
+    std::string version(WR& wr) const {
+        return found_version ? *found_version : wr.get_reg_string(key, "Version");
+    }
+};
+
+}  // namespace
 
 void Form_Load(Context& ctx, WR& wr) {
     trapped(ctx, "frmMain (Form_Load)", [&] {
@@ -23,9 +49,12 @@ void Form_Load(Context& ctx, WR& wr) {
         forms::Control& cod = f.ctl("lblCodPath");
         forms::Control& uo = f.ctl("lblUOPath");
         forms::Control& cod2 = f.ctl("lblCod2Path");
-        cod.set_caption(wr.get_reg_string(key_cod, "InstallPath"));
-        uo.set_caption(wr.get_reg_string(key_uo, "InstallPath"));
-        cod2.set_caption(wr.get_reg_string(key_cod2, "InstallPath"));
+        Source cod_source{key_cod, steam_app_cod, {}};
+        Source uo_source{key_uo, steam_app_uo, {}};
+        Source cod2_source{key_cod2, steam_app_cod2, {}};
+        cod.set_caption(cod_source.install_path(ctx, wr));
+        uo.set_caption(uo_source.install_path(ctx, wr));
+        cod2.set_caption(cod2_source.install_path(ctx, wr));
 
         if (cod.caption().empty() && cod2.caption().empty()) {
             ctx.p.app.message_box(not_found_text, app_title);
@@ -33,18 +62,18 @@ void Form_Load(Context& ctx, WR& wr) {
         }
         if (!cod.caption().empty()) {
             f.ctl("lblInstalled", 0).set_caption("Installed");
-            f.ctl("lblVer", 0).set_caption(wr.get_reg_string(key_cod, "Version"));
+            f.ctl("lblVer", 0).set_caption(cod_source.version(wr));
             f.ctl("chkCleanCod").set_enabled(true);
             if (!uo.caption().empty()) {
                 f.ctl("lblInstalled", 1).set_caption("Installed");
-                f.ctl("lblVer", 1).set_caption(wr.get_reg_string(key_uo, "Version"));
+                f.ctl("lblVer", 1).set_caption(uo_source.version(wr));
                 f.ctl("chkCleanUo").set_enabled(true);
                 check_uo_map_packs(ctx);
             }
         }
         if (!cod2.caption().empty()) {
             f.ctl("lblInstalled", 2).set_caption("Installed");
-            f.ctl("lblVer", 2).set_caption(wr.get_reg_string(key_cod2, "Version"));
+            f.ctl("lblVer", 2).set_caption(cod2_source.version(wr));
             f.ctl("chkCleanCod2").set_enabled(true);
         }
         if (f.ctl("chkCleanCod").enabled())

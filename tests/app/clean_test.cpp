@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include "engine/clean.h"
+#include "engine/scan.h"
 #include "prefix_rig.h"
 
 using namespace pakscour;
@@ -56,19 +57,34 @@ TEST_CASE("Call of Duty 2 and United Offensive folders") {
         CHECK(fs::exists(c.prefix.c("CoD2/main/iw_01.iwd")));
         CHECK(c.rig.ctx.state.backup_path == "C:\\CoD2\\main\\061226140509");
     }
-    SUBCASE("UO with a different install folder text moves from the folder it listed") {
+    SUBCASE("UO with an install folder of its own is listed, probed and moved there") {
         CleanRig c("C:\\CoD", "C:\\Elsewhere", "");
-        c.prefix.file("CoD/uo/pakuo00.pk3");
+        c.prefix.file("CoD/uo/mod.pk3", "CoD's copy");
         c.prefix.file("CoD/uo/uomappack1.pk3");
-        c.prefix.file("CoD/uo/mod.pk3", "mine");
-        c.prefix.file("Elsewhere/uo/mod.pk3", "other");
+        for (const char* stock : {"pakuo00.pk3", "pakuo06.pk3", "pakuo06_lowres.pk3"})
+            c.prefix.file(std::string("Elsewhere/uo/") + stock);
+        c.prefix.file("Elsewhere/uo/mod.pk3", "mine");
+        c.prefix.file("Elsewhere/uo/uomappack2.pk3");
+        check_uo_map_packs(c.rig.ctx);
+        CHECK(c.rig.main.menu("mnuOptionsUOMapPack").enabled());
         c.rig.ctl("chkCleanUo").set_value(1);
-        REQUIRE(c.rig.ctl("List1").list_count() == 1);
+        CHECK(c.rig.ctl("lblPath").caption() == "C:\\Elsewhere\\uo\\*.pk3");
+        CHECK(c.rig.ctl("List1").items() == std::vector<std::string>{"mod.pk3"});
         c.rig.ctl("cmdClean").user_click();
-        CHECK(read_file(c.prefix.c("CoD/uo/061226140509/mod.pk3")) == "mine");
-        CHECK(read_file(c.prefix.c("Elsewhere/uo/mod.pk3")) == "other");
-        CHECK(fs::exists(c.prefix.c("CoD/uo/uomappack1.pk3")));
+        CHECK(read_file(c.prefix.c("Elsewhere/uo/061226140509/mod.pk3")) == "mine");
+        CHECK(c.rig.ctx.state.backup_path == "C:\\Elsewhere\\uo\\061226140509");
+        for (const char* stock :
+             {"pakuo00.pk3", "pakuo06.pk3", "pakuo06_lowres.pk3", "uomappack2.pk3"})
+            CHECK(fs::exists(c.prefix.c("Elsewhere/uo") / stock));
+        CHECK(read_file(c.prefix.c("CoD/uo/mod.pk3")) == "CoD's copy");
         CHECK(c.rig.app.boxes.empty());
+    }
+    SUBCASE("without map packs in the UO folder the option stays off") {
+        CleanRig c("C:\\CoD", "C:\\Elsewhere", "");
+        c.prefix.file("CoD/uo/uomappack1.pk3");
+        c.prefix.file("Elsewhere/uo/pakuo00.pk3");
+        check_uo_map_packs(c.rig.ctx);
+        CHECK_FALSE(c.rig.main.menu("mnuOptionsUOMapPack").enabled());
     }
 }
 

@@ -1,5 +1,9 @@
 #include <doctest/doctest.h>
 
+#include <map>
+#include <optional>
+#include <vector>
+
 #include "prefix_rig.h"
 
 using namespace pakscour;
@@ -122,4 +126,50 @@ TEST_CASE("on a 64-bit prefix the games are found where their 32-bit installers 
     rig.forms.show(rig.main);
     CHECK(rig.ctl("lblInstalled", 0).caption() == "Installed");
     CHECK(rig.ctl("chkCleanCod").value() == 1);
+}
+
+namespace {
+
+// Answers from a table by Steam app id and records what it was asked.
+struct ScriptedFinder : GameFinder {
+    std::optional<FoundGame> find(const GameQuery& game) override {
+        asked.push_back(game);
+        const auto it = answers.find(game.steam_app_id);
+        if (it == answers.end()) return std::nullopt;
+        return it->second;
+    }
+    std::map<std::string, FoundGame> answers;
+    std::vector<GameQuery> asked;
+};
+
+}  // namespace
+
+TEST_CASE("the other places are asked only for games the registry has no folder for") {
+    TempPrefix prefix;
+    prefix.write_system_reg(game_key("Call of Duty", "C:\\Games\\CoD", "1.5"));
+    prefix.file("Games/CoD/Main/mod.pk3");
+    ScriptedFinder finder;
+    finder.answers["2620"] = {"Z:\\elsewhere\\CoD", "9.9"};
+    finder.answers["2640"] = {"Z:\\steam\\common\\Call of Duty United Offensive", ""};
+    finder.answers["2630"] = {"Z:\\steam\\common\\Call of Duty 2", "1.3"};
+    PrefixRig rig(prefix, finder);
+    rig.forms.show(rig.main);
+
+    REQUIRE(finder.asked.size() == 2);
+    CHECK(finder.asked[0].key_path ==
+          "HKEY_LOCAL_MACHINE\\Software\\Activision\\Call of Duty United Offensive");
+    CHECK(finder.asked[0].steam_app_id == "2640");
+    CHECK(finder.asked[1].key_path == "HKEY_LOCAL_MACHINE\\Software\\Activision\\Call of Duty 2");
+    CHECK(finder.asked[1].steam_app_id == "2630");
+    // The registry's own text and version for CoD; folder and version of the place found for
+    // the others, an empty version label where that place has none.
+    CHECK(rig.ctl("lblCodPath").caption() == "C:\\Games\\CoD");
+    CHECK(rig.ctl("lblVer", 0).caption() == "1.5");
+    CHECK(rig.ctl("lblUOPath").caption() == "Z:\\steam\\common\\Call of Duty United Offensive");
+    CHECK(rig.ctl("lblVer", 1).caption().empty());
+    CHECK(rig.ctl("lblCod2Path").caption() == "Z:\\steam\\common\\Call of Duty 2");
+    CHECK(rig.ctl("lblVer", 2).caption() == "1.3");
+    for (int i = 0; i < 3; ++i) CHECK(rig.ctl("lblInstalled", i).caption() == "Installed");
+    CHECK(rig.ctl("chkCleanCod").value() == 1);
+    CHECK(rig.ctl("lblStatusBar").caption() == "Found 1 Alien PK3 files");
 }

@@ -46,12 +46,12 @@ inline std::string game_key(const std::string& game, const std::string& install_
 }
 
 struct PrefixRig {
-    explicit PrefixRig(TempPrefix& p)
+    explicit PrefixRig(TempPrefix& p, GameFinder& games = no_game_finder())
         : prefix(p),
           wine(p.root()),
           fs(wine),
           registry(p.root()),
-          program(Platform{fs, registry, shell, clock, app, forms}),
+          program(Platform{fs, registry, shell, clock, app, forms, games}),
           ctx(program.context()),
           main(ctx.frmMain) {}
 

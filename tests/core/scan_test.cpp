@@ -27,6 +27,8 @@ TEST_CASE("the stock catalogue after init") {
     CHECK(s.stock_cod[10] == "paka.pk3");
     CHECK(s.stock_cod[11] == "pakb.pk3");
     CHECK(s.stock_uo[3] == "pakuo03.pk3");
+    CHECK(s.stock_uo.size() == 9);
+    CHECK(s.stock_uo[8] == "pakuo06_lowres.pk3");
     CHECK(s.stock_cod2[15] == "iw_15.iwd");
     CHECK(s.keep_uo_map_pack);
     CHECK_FALSE(s.backup_made);
@@ -54,6 +56,10 @@ TEST_CASE("classification of names for each game") {
         {"COD", "zz_localized.pk3", true, false},
         {"COD", "Localized_x.pk3", true, true},
         {"UO", "pakuo07.pk3", true, false},
+        {"UO", "pakuo06_lowres.pk3", true, false},
+        {"UO", "PAKUO06_LOWRES.PK3", false, false},
+        {"UO", "pakuo08.pk3", true, true},
+        {"COD", "pakuo06_lowres.pk3", true, true},
         {"UO", "PakUO00.pk3", true, false},
         {"UO", "pak0.pk3", true, true},
         {"UO", "uomappack1.pk3", true, false},
@@ -113,7 +119,8 @@ TEST_CASE("the scan reads the folder of the ticked game, CoD2 when neither CoD n
     Rig rig;
     test::prepare_main_window(rig.program, "C:\\Games\\CoD", "E:\\Elsewhere\\UO", "D:\\CoD2");
     rig.ctl("chkCleanUo").set_value(1);
-    CHECK(rig.ctl("lblPath").caption() == "C:\\Games\\CoD\\uo\\*.pk3");
+    // United Offensive is scanned in its own install folder, wherever Call of Duty is.
+    CHECK(rig.ctl("lblPath").caption() == "E:\\Elsewhere\\UO\\uo\\*.pk3");
     CHECK(rig.ctl("lblAlienGame").caption() == "Call of Duty United Offensive :  Alien PK3 Files");
     // The handler re-ticks its own box unless another game was chosen meanwhile.
     rig.ctl("chkCleanUo").set_value(0);
@@ -138,6 +145,18 @@ TEST_CASE("a folder of 6000 alien files is listed whole") {
     CHECK(rig.ctx.state.alien_files[5999] == "mod5999.pk3");
     CHECK(rig.ctl("lblStatusBar").caption() == "Found 6000 Alien PK3 files");
     CHECK(rig.app.boxes.empty());
+}
+
+TEST_CASE("the map-pack probe looks into the United Offensive folder") {
+    Rig rig;
+    test::prepare_main_window(rig.program, "C:\\CoD", "D:\\Steam\\UO", "");
+    rig.fs.listings["C:\\CoD\\uo\\uomappack*.pk3"] = {"uomappack1.pk3"};
+    check_uo_map_packs(rig.ctx);
+    CHECK(rig.fs.patterns.back() == "D:\\Steam\\UO\\uo\\uomappack*.pk3");
+    CHECK_FALSE(rig.main.menu("mnuOptionsUOMapPack").enabled());
+    rig.fs.listings["D:\\Steam\\UO\\uo\\uomappack*.pk3"] = {"uomappack1.pk3"};
+    check_uo_map_packs(rig.ctx);
+    CHECK(rig.main.menu("mnuOptionsUOMapPack").enabled());
 }
 
 TEST_CASE("the map-pack probe enables the option exactly when a pack is present") {

@@ -59,6 +59,32 @@ TEST_CASE("existing Windows paths map to the prefix's folders, ignoring case") {
     }
 }
 
+TEST_CASE("Z: reaches the host's root unless the prefix maps z: itself") {
+    FakePrefix prefix;
+    prefix.file("Games/CoD/Main/pak0.pk3");
+    const fs::path host_main = prefix.c("Games/CoD/Main");
+    const std::string z_main = "Z:" + [&] {
+        std::string text = host_main.string();
+        for (char& ch : text)
+            if (ch == '/') ch = '\\';
+        return text;
+    }();
+    // No z: in the prefix, or no prefix at all.
+    CHECK(shown(WinePrefix(prefix.root()).existing(z_main)) == shown(host_main));
+    CHECK(shown(WinePrefix(prefix.root() / "none").existing(z_main)) == shown(host_main));
+    CHECK(shown(WinePrefix(prefix.root() / "none").for_new(z_main + "\\061226140509")) ==
+          shown(host_main / "061226140509"));
+    CHECK_FALSE(WinePrefix(prefix.root() / "none").existing("C:\\Games"));
+    // A prefix that maps z: elsewhere, or breaks it on purpose, keeps its own mapping.
+    fs::create_directory_symlink("../drive_c", prefix.root() / "dosdevices" / "z:");
+    CHECK(shown(WinePrefix(prefix.root()).existing("Z:\\Games\\CoD")) ==
+          shown(prefix.root() / "dosdevices" / "z:" / "Games" / "CoD"));
+    CHECK_FALSE(WinePrefix(prefix.root()).existing(z_main));
+    fs::remove(prefix.root() / "dosdevices" / "z:");
+    fs::create_directory_symlink("/nonexistent-drive", prefix.root() / "dosdevices" / "z:");
+    CHECK_FALSE(WinePrefix(prefix.root()).existing(z_main));
+}
+
 TEST_CASE("an exact name wins over a name that differs only in case") {
     FakePrefix prefix;
     prefix.file("Games/Main/a.pk3");

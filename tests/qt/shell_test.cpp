@@ -100,8 +100,13 @@ TEST_CASE("folders and addresses go to the desktop; failures give the shell's co
     const QString folder = QString::fromStdString(
         fs::canonical(prefix.root / "drive_c" / "Games" / "CoD" / "Main" / "061226140509")
             .string());
+    // A folder found outside the prefix is named through Z:, which this prefix does not map.
+    std::string z_folder = "Z:" + (prefix.root / "drive_c/Games/CoD/Main/061226140509").string();
+    for (char& ch : z_folder)
+        if (ch == '/') ch = '\\';
     const Case cases[] = {
         {"explore", "C:\\Games\\CoD\\Main\\061226140509", 42, folder},
+        {"explore", z_folder, 42, folder},
         {"explore", "c:\\games\\cod\\MAIN\\061226140509", 42, folder},
         {"explore", "C:\\Games\\CoD\\Main\\gone", 2, ""},
         {"explore", "C:\\Games\\CoD\\Main\\mod.pk3", 31, ""},

@@ -83,9 +83,21 @@ std::optional<fs::path> child(const fs::path& folder, const std::string& part) {
     return found;
 }
 
+// Drive X: is the link <prefix>/dosdevices/x:. A prefix without a z: of its own (or no prefix
+// at all) still reaches the host's root as Z:, the drive Wine writes host paths with, so that
+// folders found outside the prefix can be named.
+std::optional<fs::path> drive_folder(const fs::path& root, char letter) {
+    fs::path drive = root / "dosdevices" / std::string{letter, ':'};
+    if (is_folder(drive)) return drive;
+    struct stat st;
+    if (letter == 'z' && ::lstat(drive.c_str(), &st) != 0) return fs::path("/");
+    return std::nullopt;
+}
+
 std::optional<fs::path> resolve(const fs::path& root, const ParsedPath& path, std::size_t count) {
-    fs::path drive = root / "dosdevices" / std::string{path.drive, ':'};
-    if (!is_folder(drive)) return std::nullopt;
+    const auto found = drive_folder(root, path.drive);
+    if (!found) return std::nullopt;
+    const fs::path& drive = *found;
     // Usually the path is spelled as on disk; only a miss needs the folder-by-folder search.
     fs::path direct = drive;
     for (std::size_t i = 0; i < count; ++i) direct /= path.parts[i];

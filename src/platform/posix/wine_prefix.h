@@ -1,6 +1,7 @@
 // The Wine prefix the Linux build works in, and the mapping of Windows path texts
 // ("C:\Games\CoD\Main") to host paths: drive X: is the link <prefix>/dosdevices/x:, and each
-// component is matched exactly, then ignoring case, as Wine does.
+// component is matched exactly, then ignoring case, as Wine does. Z: is the host's root when
+// the prefix has no z: of its own.
 #pragma once
 
 #include <filesystem>

@@ -1,0 +1,43 @@
+// Where a game is installed when its registry key in the prefix or registry in use has no
+// install folder: the platform looks in the other places players keep games (Steam libraries,
+// other Wine prefixes) and answers with the folder as the file system layer names it and the
+// version text found in the same place.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace pakscour {
+
+struct GameQuery {
+    // "HKEY_LOCAL_MACHINE\Software\Activision\Call of Duty": the key other prefixes are read at.
+    std::string key_path;
+    // The game's Steam app id ("2620").
+    std::string steam_app_id;
+};
+
+struct FoundGame {
+    std::string folder;   // install folder text, as the file system layer takes it
+    std::string version;  // "" when the place holds none
+};
+
+class GameFinder {
+  public:
+    virtual ~GameFinder() = default;
+    // The first place, in the platform's order, that holds the game; nothing when none does.
+    // Unreadable or malformed places are skipped; this never raises.
+    virtual std::optional<FoundGame> find(const GameQuery& game) = 0;
+};
+
+// A finder that finds nothing: the registry is then the only source, as for a platform that
+// offers no other places.
+inline GameFinder& no_game_finder() {
+    class NoGames : public GameFinder {
+      public:
+        std::optional<FoundGame> find(const GameQuery&) override { return std::nullopt; }
+    };
+    static NoGames none;
+    return none;
+}
+
+}  // namespace pakscour

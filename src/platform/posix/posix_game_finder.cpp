@@ -1,0 +1,151 @@
+#include "platform/posix/posix_game_finder.h"
+
+#include <cstdlib>
+#include <exception>
+
+#include "platform/posix/lutris_game_file.h"
+#include "platform/posix/wine_prefix.h"
+#include "registry/game_key.h"
+
+namespace pakscour::posix {
+namespace fs = std::filesystem;
+
+namespace {
+
+bool ends_with(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+bool is_folder(const fs::path& path) {
+    std::error_code ec;
+    return fs::is_directory(path, ec);
+}
+
+}  // namespace
+
+PosixGameFinder::PosixGameFinder(fs::path home, fs::path in_use)
+    : home_(std::move(home)), in_use_(real_path(in_use)) {}
+
+PosixGameFinder::PosixGameFinder() = default;
+
+std::unique_ptr<PosixGameFinder> PosixGameFinder::from_environment(const fs::path& in_use) {
+    const char* prefix = std::getenv("WINEPREFIX");
+    const char* home = std::getenv("HOME");
+    if ((prefix != nullptr && *prefix != '\0') || home == nullptr || *home != '/')
+        return std::make_unique<PosixGameFinder>();
+    return std::make_unique<PosixGameFinder>(home, in_use);
+}
+
+std::optional<FoundGame> PosixGameFinder::find(const GameQuery& game) {
+    if (!home_) return std::nullopt;
+    // Each place is read on its own: whatever goes wrong in one leaves the others searchable.
+    try {
+        if (auto found = in_steam(game)) return found;
+    } catch (const std::exception&) {
+    }
+    std::set<fs::path> seen;
+    if (in_use_) seen.insert(*in_use_);
+    for (auto places : {&PosixGameFinder::lutris_prefixes, &PosixGameFinder::bottles}) {
+        std::vector<fs::path> prefixes;
+        try {
+            prefixes = (this->*places)();
+        } catch (const std::exception&) {
+        }
+        for (const fs::path& prefix : prefixes) {
+            try {
+                if (auto found = in_prefix(prefix, game, seen)) return found;
+            } catch (const std::exception&) {
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+const std::vector<std::string>& PosixGameFinder::steam_libraries() {
+    if (libraries_) return *libraries_;
+    const fs::path& home = *home_;
+    const fs::path flatpak = home / ".var/app/com.valvesoftware.Steam";
+    std::vector<std::string> roots;
+    for (const fs::path& root : {home / ".steam/steam", home / ".local/share/Steam",
+                                 flatpak / ".local/share/Steam", flatpak / "data/Steam"}) {
+        if (auto real = real_path(root); real && is_folder(*real)) roots.push_back(real->string());
+    }
+    // The same library is often reached by several names (~/.steam/steam is usually a link);
+    // each is read once, by its real path.
+    std::vector<std::string> libraries;
+    std::set<fs::path> known;
+    for (const std::string& library : pakscour::steam_libraries(files_, roots, '/')) {
+        const auto real = real_path(library);
+        if (real && known.insert(*real).second) libraries.push_back(real->string());
+    }
+    libraries_ = std::move(libraries);
+    return *libraries_;
+}
+
+std::optional<FoundGame> PosixGameFinder::in_steam(const GameQuery& game) {
+    const auto app = find_steam_app(files_, steam_libraries(), game.steam_app_id, '/');
+    if (!app) return std::nullopt;
+    auto folder = wine_host_path(app->folder);
+    if (!folder) return std::nullopt;
+    const fs::path proton =
+        fs::path(app->library) / "steamapps/compatdata" / game.steam_app_id / "pfx";
+    std::string version;
+    if (is_folder(proton)) version = game_key(proton, game.key_path).version;
+    return FoundGame{std::move(*folder), std::move(version)};
+}
+
+std::optional<FoundGame> PosixGameFinder::in_prefix(const fs::path& prefix, const GameQuery& game,
+                                                    std::set<fs::path>& seen) {
+    const auto real = real_path(prefix);
+    if (!real || !is_folder(*real) || !seen.insert(*real).second) return std::nullopt;
+    const FoundGame key = game_key(*real, game.key_path);
+    if (key.folder.empty()) return std::nullopt;
+    // The registry names the folder as that prefix sees it; the program needs the host's name.
+    const auto host = WinePrefix(*real).existing(key.folder);
+    if (!host) return std::nullopt;
+    const auto host_real = real_path(*host);
+    if (!host_real) return std::nullopt;
+    auto folder = wine_host_path(*host_real);
+    if (!folder) return std::nullopt;
+    return FoundGame{std::move(*folder), key.version};
+}
+
+std::vector<fs::path> PosixGameFinder::lutris_prefixes() {
+    std::vector<fs::path> out;
+    const fs::path& home = *home_;
+    for (const fs::path& folder :
+         {home / ".local/share/lutris/games", home / ".config/lutris/games"}) {
+        for (const std::string& name : sorted_names(folder)) {
+            if (!ends_with(name, ".yml")) continue;
+            const auto text = read_small_file(folder / name);
+            if (!text) continue;
+            if (auto prefix = lutris_prefix(*text, home.string())) out.emplace_back(*prefix);
+        }
+    }
+    return out;
+}
+
+std::vector<fs::path> PosixGameFinder::bottles() {
+    std::vector<fs::path> out;
+    const fs::path& home = *home_;
+    for (const fs::path& folder : {home / ".local/share/bottles/bottles",
+                                   home / ".var/app/com.usebottles.bottles/data/bottles/bottles"}) {
+        for (const std::string& name : sorted_names(folder)) out.push_back(folder / name);
+    }
+    return out;
+}
+
+FoundGame PosixGameFinder::game_key(const fs::path& prefix, const std::string& key_path) {
+    // Each game asks again, so the first prefixes read are kept; a parsed registry takes some
+    // megabytes, so a player with many bottles has the later ones read anew instead.
+    constexpr std::size_t kept = 8;
+    if (const auto it = registries_.find(prefix); it != registries_.end())
+        return read_game_key(*it->second, key_path);
+    auto store = std::make_unique<PosixRegistryStore>(prefix);
+    FoundGame found = read_game_key(*store, key_path);
+    if (registries_.size() < kept) registries_.emplace(prefix, std::move(store));
+    return found;
+}
+
+}  // namespace pakscour::posix

@@ -1,0 +1,109 @@
+#include "platform/win32/win32_game_finder.h"
+
+#include <windows.h>
+
+#include <exception>
+#include <vector>
+
+#include "platform/win32/wide.h"
+
+namespace pakscour::win32 {
+namespace {
+
+// "SteamPath" of the current user's Steam key, or "" when there is none.
+std::string steam_path_value() {
+    const wchar_t* key = L"Software\\Valve\\Steam";
+    DWORD bytes = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, key, L"SteamPath", RRF_RT_REG_SZ, nullptr, nullptr,
+                     &bytes) != ERROR_SUCCESS ||
+        bytes < sizeof(wchar_t) || bytes > 65536) {
+        return {};
+    }
+    std::wstring text(bytes / sizeof(wchar_t), L'\0');
+    if (RegGetValueW(HKEY_CURRENT_USER, key, L"SteamPath", RRF_RT_REG_SZ, nullptr, text.data(),
+                     &bytes) != ERROR_SUCCESS) {
+        return {};
+    }
+    text.resize(wcsnlen(text.c_str(), text.size()));
+    return narrow(text);
+}
+
+}  // namespace
+
+std::optional<std::string> Win32TextFiles::read(const std::string& path) {
+    const HANDLE file = CreateFileW(widen(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::optional<std::string> out;
+    BY_HANDLE_FILE_INFORMATION info;
+    LARGE_INTEGER size;
+    if (GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && GetFileSizeEx(file, &size) &&
+        size.QuadPart >= 0 && static_cast<std::uint64_t>(size.QuadPart) <= max_text_file) {
+        std::string text;
+        std::vector<char> buffer(65536);
+        bool ok = true;
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) ||
+                text.size() + got > max_text_file) {
+                ok = false;
+                break;
+            }
+            if (got == 0) break;
+            text.append(buffer.data(), got);
+        }
+        if (ok) out = std::move(text);
+    }
+    CloseHandle(file);
+    return out;
+}
+
+std::string normalise_steam_path(const std::string& path) {
+    std::wstring text = widen(path);
+    for (wchar_t& ch : text)
+        if (ch == L'/') ch = L'\\';
+    if (text.size() < 2 || text[1] != L':') return narrow(text);
+    if (text[0] >= L'a' && text[0] <= L'z') text[0] = static_cast<wchar_t>(text[0] - L'a' + L'A');
+    // Each component as the folder lists it, as far as the components exist.
+    std::wstring out = text.substr(0, 2);
+    std::size_t pos = 2;
+    bool on_disk = true;
+    while (pos < text.size()) {
+        const std::size_t start = text.find_first_not_of(L'\\', pos);
+        if (start == std::wstring::npos) break;
+        std::size_t end = text.find(L'\\', start);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring part = text.substr(start, end - start);
+        pos = end;
+        if (on_disk && part.find_first_of(L"*?") == std::wstring::npos && part != L"." &&
+            part != L"..") {
+            WIN32_FIND_DATAW found;
+            const HANDLE h = FindFirstFileW((out + L"\\" + part).c_str(), &found);
+            if (h != INVALID_HANDLE_VALUE) {
+                FindClose(h);
+                if (CompareStringOrdinal(found.cFileName, -1, part.c_str(), -1, TRUE) == CSTR_EQUAL)
+                    part = found.cFileName;
+            } else {
+                on_disk = false;
+            }
+        }
+        out += L"\\" + part;
+    }
+    return narrow(out);
+}
+
+std::optional<FoundGame> Win32GameFinder::find(const GameQuery& game) {
+    try {
+        const std::string steam = steam_path_value();
+        if (steam.empty()) return std::nullopt;
+        const auto libraries = steam_libraries(files_, {normalise_steam_path(steam)}, '\\');
+        if (auto app = find_steam_app(files_, libraries, game.steam_app_id, '\\'))
+            return FoundGame{std::move(app->folder), ""};
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
+}  // namespace pakscour::win32

@@ -1,0 +1,181 @@
+// A temporary HOME with no ~/.wine and no WINEPREFIX, set in the environment for the test's
+// lifetime, and the program wired over the real Linux platform as main() wires it: the prefix
+// in use, its registry and the game finder all come from that environment. Helpers build the
+// places players keep games: Steam libraries, Wine prefixes for Lutris and Bottles.
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "fake_prefix.h"
+#include "main_window.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_game_finder.h"
+#include "platform/posix/posix_registry_store.h"
+#include "platform/posix/wine_prefix.h"
+#include "test_platform.h"
+#include "ui/program.h"
+
+namespace pakscour::test {
+
+// Sets or unsets an environment variable until the end of the scope.
+class EnvGuard {
+  public:
+    EnvGuard(const char* name, const std::optional<std::string>& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+    ~EnvGuard() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    EnvGuard(const EnvGuard&) = delete;
+    EnvGuard& operator=(const EnvGuard&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// A fresh folder, removed with its contents afterwards.
+class TempFolder {
+  public:
+    TempFolder() {
+        std::string tmpl = (fs::temp_directory_path() / "pakscour-home-XXXXXX").string();
+        if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        root_ = fs::canonical(tmpl);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const fs::path& root() const { return root_; }
+    fs::path operator/(const std::string& rel) const { return root_ / rel; }
+
+  private:
+    fs::path root_;
+};
+
+inline void write_text(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A host path as the program names it: "Z:\tmp\...".
+inline std::string z_path(const fs::path& host) {
+    std::string text = "Z:" + host.string();
+    for (char& ch : text)
+        if (ch == '/') ch = '\\';
+    return text;
+}
+
+// A game key as a 32-bit installer leaves it in system.reg (on a 64-bit prefix, below
+// Wow6432Node).
+inline std::string system_reg(const std::string& game, const std::string& install_path,
+                              const std::string& version, bool win64 = false) {
+    auto escape = [](const std::string& s) {
+        std::string out;
+        for (char ch : s) {
+            if (ch == '\\' || ch == '"') out += '\\';
+            out += ch;
+        }
+        return out;
+    };
+    return std::string("WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n") +
+           (win64 ? "#arch=win64\n\n[Software\\\\Wow6432Node" : "[Software") +
+           "\\\\Activision\\\\" + game + "] 1700000000\n\"InstallPath\"=\"" + escape(install_path) +
+           "\"\n\"Version\"=\"" + escape(version) + "\"\n";
+}
+
+// A Wine prefix at `root` with drive C: and one game key; returns the host folder that the key's
+// install folder (below C:) names, made with the game's content folder.
+inline fs::path make_prefix(const fs::path& root, const std::string& game,
+                            const std::string& below_c, const std::string& version,
+                            bool win64 = false) {
+    fs::create_directories(root / "dosdevices");
+    fs::create_directories(root / "drive_c");
+    fs::create_directory_symlink("../drive_c", root / "dosdevices" / "c:");
+    std::string windows = "C:\\" + below_c;
+    std::string host = below_c;
+    for (char& ch : host)
+        if (ch == '\\') ch = '/';
+    while (!host.empty() && host.back() == '/') host.pop_back();
+    write_text(root / "system.reg", system_reg(game, windows, version, win64));
+    return root / "drive_c" / host;
+}
+
+// An app manifest in a Steam library and the app's folder under steamapps/common.
+inline fs::path steam_app(const fs::path& library, const std::string& app_id,
+                          const std::string& install_dir) {
+    write_text(library / "steamapps" / ("appmanifest_" + app_id + ".acf"),
+               "\"AppState\"\n{\n\t\"appid\"\t\t\"" + app_id + "\"\n\t\"name\"\t\t\"" +
+                   install_dir + "\"\n\t\"installdir\"\t\t\"" + install_dir + "\"\n}\n");
+    const fs::path folder = library / "steamapps" / "common" / install_dir;
+    fs::create_directories(folder);
+    return folder;
+}
+
+// The game's archives: a stock one and an alien one in its content folder.
+inline void game_files(const fs::path& install, const std::string& content,
+                       const std::string& stock, const std::string& alien) {
+    write_text(install / content / stock, "stock");
+    write_text(install / content / alien, "alien in " + install.string());
+}
+
+class TempHome {
+  public:
+    TempHome()
+        : home_env_("HOME", home_.root().string()), prefix_env_("WINEPREFIX", std::nullopt) {}
+    const fs::path& root() const { return home_.root(); }
+    fs::path operator/(const std::string& rel) const { return home_ / rel; }
+
+  private:
+    TempFolder home_;
+    EnvGuard home_env_;
+    EnvGuard prefix_env_;
+};
+
+struct HomeRig {
+    HomeRig()
+        : prefix(posix::WinePrefix::from_environment()),
+          fs(prefix),
+          registry(prefix.root()),
+          games(posix::PosixGameFinder::from_environment(prefix.root())),
+          program(Platform{fs, registry, shell, clock, app, forms, *games}),
+          ctx(program.context()),
+          main(ctx.frmMain) {}
+
+    posix::WinePrefix prefix;
+    posix::PosixFileSystem fs;
+    posix::PosixRegistryStore registry;
+    std::unique_ptr<posix::PosixGameFinder> games;
+    RecordingApp app;
+    RecordingShell shell;
+    FixedClock clock;
+    forms::Application forms;
+    Program program;
+    Context& ctx;
+    forms::Form& main;
+
+    forms::Control& ctl(const std::string& name, int index = forms::no_index) {
+        return main.ctl(name, index);
+    }
+    // Shows the main window, which runs the load step.
+    void load() { forms.show(main); }
+};
+
+}  // namespace pakscour::test
