@@ -1,0 +1,57 @@
+// The copies a PosixFileSystem has staged and not yet committed, each whole in a hidden
+// temporary file beside its target. Committing flushes their data with one call per folder
+// (a flush of that folder's whole file system), names them in order without replacing
+// anything, then flushes their folders: no copy takes its name before its data is on disk.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/posix/fd.h"
+#include "platform/runtime_error.h"
+
+namespace pakscour::posix {
+
+class StagedCopies {
+  public:
+    StagedCopies() = default;
+    // Removes the temporary files of copies never committed.
+    ~StagedCopies();
+    StagedCopies(const StagedCopies&) = delete;
+    StagedCopies& operator=(const StagedCopies&) = delete;
+
+    // Opens `folder` the first time a copy of this batch goes there, before anything is
+    // written into it, so that the flush at commit reports every write error its file system
+    // met since then. Sets `index` for add(); returns 0 or the errno of the failure.
+    int watch(const std::filesystem::path& folder, std::size_t& index);
+    // Records a whole copy in `temp`, in the watched folder `folder`, that is to be named
+    // `target`; `windows_target` names it in error reports.
+    void add(std::size_t folder, std::string temp, std::filesystem::path target,
+             std::string windows_target);
+    std::size_t size() const { return copies_.size(); }
+
+    // Makes the copies durable and names them. Returns k: the first k copies bear their names
+    // on disk, the others are removed and `failure` describes copy k. The batch is then over.
+    std::size_t commit(RuntimeError& failure);
+
+  private:
+    struct Folder {
+        std::string host;
+        Fd fd;
+        std::size_t first;  // the first copy that goes into it
+    };
+    struct Copy {
+        std::string temp;
+        std::filesystem::path target;
+        std::string windows_target;
+        std::size_t folder;
+    };
+    void clear();
+
+    std::vector<Folder> folders_;
+    std::vector<Copy> copies_;
+};
+
+}  // namespace pakscour::posix
