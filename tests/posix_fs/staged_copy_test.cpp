@@ -75,8 +75,7 @@ TEST_CASE_FIXTURE(Fixture, "a name taken before the commit stops the batch at th
             const std::string name = "f" + std::to_string(i) + ".pk3";
             fs.stage_copy("C:\\Main\\" + name, folder + "\\" + name);
         }
-        // Another program takes the third name, in another case, and the fourth exactly; on a
-        // case-sensitive disk only the exact one stops the rename.
+        // Another program takes the fourth copy's name.
         std::ofstream(host / "f3.pk3") << "someone else's";
         RuntimeError failure;
         CHECK(fs.commit_copies(failure) == 3);
@@ -139,6 +138,34 @@ TEST_CASE_FIXTURE(Fixture, "a deleted copy frees its name; copies never committe
     // The sources were only read.
     for (int i = 0; i < 5; ++i)
         CHECK(read_file(prefix.c("Main/f" + std::to_string(i) + ".pk3")) == bytes(i));
+}
+
+TEST_CASE_FIXTURE(Fixture, "files of one folder are found spelled exactly or in another case") {
+    const std::string made = fs.create_folder("C:\\Main\\Backup");
+    prefix.file("Main/Twice.pk3", "upper");
+    prefix.file("Main/twice.pk3", "lower");
+    struct Case {
+        const char* from;
+        const char* to;
+        std::string bytes;
+    };
+    // After the first, each source lies in the folder looked up just before, spelled as on
+    // disk or not; an exact name wins over one that differs only in case.
+    const Case cases[] = {{"C:\\Main\\f0.pk3", "a.pk3", bytes(0)},
+                          {"C:\\Main\\F1.PK3", "b.pk3", bytes(1)},
+                          {"C:\\Main\\f2.pk3", "c.pk3", bytes(2)},
+                          {"C:\\Main\\twice.pk3", "d.pk3", "lower"},
+                          {"C:\\Main\\Twice.pk3", "e.pk3", "upper"}};
+    for (const Case& c : cases) {
+        CAPTURE(c.from);
+        fs.copy_file(c.from, made + "\\" + c.to);
+        CHECK(read_file(prefix.c("Main/Backup") / c.to) == c.bytes);
+        fs.delete_file(c.from);
+    }
+    CHECK(names_in(prefix.c("Main")) ==
+          std::vector<std::string>{"Backup", "Other", "f3.pk3", "f4.pk3"});
+    fs.delete_file("C:\\Main\\F3.pK3");
+    CHECK_FALSE(fs::exists(prefix.c("Main/f3.pk3")));
 }
 
 }  // namespace

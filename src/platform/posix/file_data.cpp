@@ -37,8 +37,11 @@ int copy_by_reading(int in, int out) {
 
 }  // namespace
 
-int copy_data(int in, int out) {
-    if (::ioctl(out, FICLONE, in) == 0) return 0;
+int copy_data(int in, int out, bool& try_clone) {
+    if (try_clone) {
+        if (::ioctl(out, FICLONE, in) == 0) return 0;
+        if (unsupported(errno)) try_clone = false;
+    }
     for (;;) {
         const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
         if (n == 0) return 0;

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <utility>
 
 #include "platform/posix/fd.h"
@@ -79,6 +78,8 @@ void PosixFileSystem::close_find() {
 
 std::string PosixFileSystem::find_first(const std::string& pattern) {
     close_find();
+    // A new scan looks at the folders afresh.
+    known_folder_.clear();
     const auto cut = last_separator(pattern);
     if (cut == std::string::npos) return {};
     find_pattern_ = pattern.substr(cut + 1);
@@ -152,44 +153,76 @@ std::string PosixFileSystem::create_folder(const std::string& path) {
     return path;
 }
 
+std::optional<fs::path> PosixFileSystem::known_candidate(const std::string& path) const {
+    const auto cut = last_separator(path);
+    if (cut == std::string::npos || known_folder_.empty() ||
+        std::string_view(path).substr(0, cut) != known_folder_)
+        return std::nullopt;
+    const std::string_view name = std::string_view(path).substr(cut + 1);
+    if (!plain_name(name)) return std::nullopt;
+    return known_host_ / name;
+}
+
+void PosixFileSystem::remember_folder(const std::string& path, const fs::path& host) {
+    const auto cut = last_separator(path);
+    if (cut == std::string::npos || !plain_name(std::string_view(path).substr(cut + 1))) return;
+    known_folder_ = path.substr(0, cut);
+    known_host_ = host.parent_path();
+}
+
 std::uint64_t PosixFileSystem::stage_copy(const std::string& from, const std::string& to) {
-    const fs::path source = existing_item(prefix_, from);
     // Non-blocking, so that a FIFO put in the file's place cannot hold the program up.
-    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    constexpr int read_flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    Fd in;
+    bool opened = false;
+    if (const auto candidate = known_candidate(from)) {
+        in = Fd(::open(candidate->c_str(), read_flags));
+        opened = in || errno != ENOENT;
+    }
+    if (!opened) {
+        const fs::path source = existing_item(prefix_, from);
+        in = Fd(::open(source.c_str(), read_flags));
+        remember_folder(from, source);
+    }
     if (!in) raise_errno(errno == ELOOP ? EACCES : errno, from, missing_number(prefix_, from));
     struct stat before;
     if (::fstat(in.get(), &before) != 0) raise_errno(errno, from, err::file_not_found);
     if (!S_ISREG(before.st_mode)) raise_error(err::permission_denied, from);
 
     // In a folder made in this run, a name that differs only in case from one already put
-    // there is found in the folder's set of names; elsewhere the mapping finds it on disk and
-    // the batch's own set finds it among the copies not yet named.
-    std::string_view name;
-    MadeFolder* made = made_folder_of(to, name);
-    fs::path target;
+    // there is found in the folder's set of names (and one put there by another program
+    // stops the commit); elsewhere the mapping finds it on disk and the batch's own set finds
+    // it among the copies not yet named.
+    std::string_view made_name;
+    MadeFolder* made = made_folder_of(to, made_name);
+    fs::path folder_host;
+    std::string name;
     std::u32string key;
     if (made != nullptr) {
-        target = made->host / name;
+        folder_host = made->host;
+        name = made_name;
         key = case_key(name);
         if (made->names.count(key) != 0) raise_error(err::file_exists, to);
     } else {
-        target = new_item(prefix_, to);
-        key = key_in(target.parent_path(), target.filename().native());
+        const fs::path target = new_item(prefix_, to);
+        struct stat existing;
+        if (::lstat(target.c_str(), &existing) == 0) raise_error(err::file_exists, to);
+        folder_host = target.parent_path();
+        name = target.filename().native();
+        key = key_in(folder_host, name);
         if (staged_elsewhere_.count(key) != 0) raise_error(err::file_exists, to);
     }
-    struct stat existing;
-    if (::lstat(target.c_str(), &existing) == 0) raise_error(err::file_exists, to);
 
     std::size_t folder = 0;
-    if (const int e = staged_.watch(target.parent_path(), folder); e != 0)
+    if (const int e = staged_.watch(folder_host, folder); e != 0)
         raise_errno(e, to, err::path_not_found);
     // The data goes into a hidden file beside the target, which takes the target's name only
     // at the commit, once it is on disk, so that not even a killed program leaves a partial
     // file under the name of a backup. Any failure removes the hidden file.
-    std::string partial = (target.parent_path() / ".pakscour-copy-XXXXXX").string();
-    Fd out(::mkostemp(partial.data(), O_CLOEXEC));
+    std::string partial;
+    Fd out = staged_.create_temp(folder, partial);
     if (!out) raise_errno(errno, to, err::path_not_found);
-    int failure = copy_data(in.get(), out.get());
+    int failure = copy_data(in.get(), out.get(), staged_.try_clone(folder));
     bool short_copy = false;
     if (failure == 0 && ::fchmod(out.get(), before.st_mode & 0777) != 0) failure = errno;
     if (failure == 0) {
@@ -202,12 +235,12 @@ std::uint64_t PosixFileSystem::stage_copy(const std::string& from, const std::st
     }
     if (const int e = out.close_checked(); failure == 0 && e != 0) failure = e;
     if (failure != 0 || short_copy) {
-        ::unlink(partial.c_str());
+        staged_.remove_temp(folder, partial);
         if (short_copy) raise_error(err::device_io, from);
         // A read error belongs to the source; every other failure to the target.
         raise_errno(failure, failure == EIO ? from : to, err::path_not_found);
     }
-    staged_.add(folder, std::move(partial), std::move(target), to);
+    staged_.add(folder, std::move(partial), std::move(name), to);
     if (made != nullptr)
         made->names.insert(key);
     else
@@ -227,10 +260,17 @@ std::size_t PosixFileSystem::commit_copies(RuntimeError& failure) {
 }
 
 void PosixFileSystem::delete_file(const std::string& path) {
-    const fs::path host = existing_item(prefix_, path);
+    fs::path host;
     struct stat st;
-    if (::lstat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        raise_error(err::permission_denied, path);
+    if (auto candidate = known_candidate(path);
+        candidate && ::lstat(candidate->c_str(), &st) == 0) {
+        host = std::move(*candidate);
+    } else {
+        host = existing_item(prefix_, path);
+        remember_folder(path, host);
+        if (::lstat(host.c_str(), &st) != 0) raise_errno(errno, path, err::file_not_found);
+    }
+    if (S_ISDIR(st.st_mode)) raise_error(err::permission_denied, path);
     if (::unlink(host.c_str()) != 0) raise_errno(errno, path, err::file_not_found);
     // A copy removed from a made folder frees its name there.
     std::string_view name;

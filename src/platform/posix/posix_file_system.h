@@ -6,6 +6,7 @@
 #include <dirent.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -52,6 +53,13 @@ class PosixFileSystem : public FileSystem {
     // nullptr when it is in no such folder or its name needs the full mapping.
     MadeFolder* made_folder_of(const std::string& path, std::string_view& name);
 
+    // The host path that `path` has if it lies exactly in the folder of the last existing item
+    // looked up, so that the files of one folder need the full mapping once; nullopt when it
+    // does not lie there. The caller still falls back on the mapping when that path is missing.
+    std::optional<std::filesystem::path> known_candidate(const std::string& path) const;
+    // Remembers the folder of an existing item that the mapping found at `host`.
+    void remember_folder(const std::string& path, const std::filesystem::path& host);
+
     void close_find();
     std::string next_match();
 
@@ -59,6 +67,8 @@ class PosixFileSystem : public FileSystem {
     DIR* find_ = nullptr;
     std::string find_folder_;
     std::string find_pattern_;
+    std::string known_folder_;  // Windows text of the folder last looked up, "" for none
+    std::filesystem::path known_host_;
     std::unordered_map<std::string, MadeFolder> made_;
     StagedCopies staged_;
     // For each staged copy, the made folder whose names it was added to (or nullptr), and

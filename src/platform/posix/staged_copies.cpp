@@ -11,13 +11,14 @@
 namespace pakscour::posix {
 namespace {
 
-// Gives `from` the name `to` unless `to` exists: 0, or EEXIST or the errno of the failure.
-int rename_no_replace(const std::string& from, const std::filesystem::path& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+// Gives `from` the name `to` in the folder `dir` unless `to` exists there: 0, or EEXIST or the
+// errno of the failure.
+int rename_no_replace(int dir, const std::string& from, const std::string& to) {
+    if (::renameat2(dir, from.c_str(), dir, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
     if (errno != EINVAL && errno != ENOSYS) return errno;
     // File systems without the no-replace rename: a hard link fails on an existing name too.
-    if (::link(from.c_str(), to.c_str()) != 0) return errno;
-    ::unlink(from.c_str());
+    if (::linkat(dir, from.c_str(), dir, to.c_str(), 0) != 0) return errno;
+    ::unlinkat(dir, from.c_str(), 0);
     return 0;
 }
 
@@ -41,9 +42,27 @@ int StagedCopies::watch(const std::filesystem::path& folder, std::size_t& index)
     return 0;
 }
 
-void StagedCopies::add(std::size_t folder, std::string temp, std::filesystem::path target,
+Fd StagedCopies::create_temp(std::size_t folder, std::string& temp) {
+    static constexpr char letters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof letters - 2);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = ".pakscour-copy-";
+        for (int i = 0; i < 8; ++i) temp += letters[pick(random_)];
+        Fd fd(::openat(folders_[folder].fd.get(), temp.c_str(),
+                       O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (fd || errno != EEXIST) return fd;
+    }
+    return Fd();
+}
+
+void StagedCopies::remove_temp(std::size_t folder, const std::string& temp) {
+    ::unlinkat(folders_[folder].fd.get(), temp.c_str(), 0);
+}
+
+void StagedCopies::add(std::size_t folder, std::string temp, std::string name,
                        std::string windows_target) {
-    copies_.push_back(Copy{std::move(temp), std::move(target), std::move(windows_target), folder});
+    copies_.push_back(Copy{std::move(temp), std::move(name), std::move(windows_target), folder});
 }
 
 std::size_t StagedCopies::commit(RuntimeError& failure) {
@@ -61,7 +80,8 @@ std::size_t StagedCopies::commit(RuntimeError& failure) {
     // Then the names, in order; a name taken meanwhile stops the batch there.
     std::size_t named = 0;
     for (; named < limit; ++named) {
-        if (const int e = rename_no_replace(copies_[named].temp, copies_[named].target); e != 0) {
+        const Copy& c = copies_[named];
+        if (const int e = rename_no_replace(folders_[c.folder].fd.get(), c.temp, c.name); e != 0) {
             fail(named, e);
             break;
         }
@@ -71,15 +91,17 @@ std::size_t StagedCopies::commit(RuntimeError& failure) {
     for (const Folder& f : folders_)
         if (f.first < named)
             if (const int e = sync_folder(f.fd.get()); e != 0) fail(f.first, e);
-    for (std::size_t i = limit; i < count; ++i)
-        ::unlink(i < named ? copies_[i].target.c_str() : copies_[i].temp.c_str());
+    for (std::size_t i = limit; i < count; ++i) {
+        const Copy& c = copies_[i];
+        ::unlinkat(folders_[c.folder].fd.get(), (i < named ? c.name : c.temp).c_str(), 0);
+    }
     copies_.clear();
     folders_.clear();
     return limit;
 }
 
 void StagedCopies::clear() {
-    for (const Copy& c : copies_) ::unlink(c.temp.c_str());
+    for (const Copy& c : copies_) ::unlinkat(folders_[c.folder].fd.get(), c.temp.c_str(), 0);
     copies_.clear();
     folders_.clear();
 }
