@@ -32,8 +32,10 @@ class PosixFileSystem : public FileSystem {
     // An existing folder raises 58, a missing parent 76, a refusal 70.
     std::string create_folder(const std::string& path) override;
     // A missing source raises 53 (76 when its folder is missing), an existing target 58, also
-    // one that differs only in case, staged or named. A failed copy leaves no target behind:
-    // no space 61, refused 70, read or write error 57. Nothing is flushed yet.
+    // one that differs only in case, staged or named. (In a folder made in this run only its
+    // own names are looked up; a file another program put there under the target's name
+    // stops the commit with 58.) A failed copy leaves no target behind: no space 61, refused
+    // 70, read or write error 57. Nothing is flushed yet.
     std::uint64_t stage_copy(const std::string& from, const std::string& to) override;
     // One flush of each target folder's file system for the whole batch, then the names
     // (without replacing anything), then one flush of each target folder.
