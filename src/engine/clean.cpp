@@ -1,8 +1,8 @@
 #include "engine/clean.h"
 
-#include <optional>
 #include <span>
 
+#include "engine/move_files.h"
 #include "engine/paths.h"
 #include "engine/scan.h"
 #include "services/error_report.h"
@@ -16,57 +16,6 @@ namespace {
 std::string mid(const std::string& text, std::size_t start, std::size_t length) {
     if (start > text.size()) return {};
     return text.substr(start - 1, length);
-}
-
-// A batch of copies is committed, with one flush for all of them, once it holds this many
-// files or bytes; only then are its originals deleted.
-constexpr std::size_t batch_files = 512;
-constexpr std::uint64_t batch_bytes = std::uint64_t{64} << 20;
-
-// Moves `names` from the folder `from` (with its final backslash) into the folder `to`, batch
-// by batch: the copies of a batch are staged, committed, and only then are their originals
-// deleted. On a failure the files before the failing one end up moved, the failing one stays
-// where its step left it and the later ones are untouched, as if each file had been copied
-// and deleted in turn; then the failure is raised.
-void move_files(FileSystem& fs, const std::string& from, const std::string& to,
-                std::span<const std::string> names) {
-    std::size_t begin = 0;
-    while (begin < names.size()) {
-        std::optional<RuntimeError> failure;
-        std::size_t end = begin;
-        for (std::uint64_t bytes = 0;
-             end < names.size() && end - begin < batch_files && bytes < batch_bytes; ++end) {
-            try {
-                bytes += fs.stage_copy(from + names[end], to + "\\" + names[end]);
-            } catch (const RuntimeError& e) {
-                failure = e;
-                break;
-            }
-        }
-        RuntimeError commit_failure;
-        if (const std::size_t named = fs.commit_copies(commit_failure); begin + named < end) {
-            end = begin + named;
-            failure = commit_failure;
-        }
-        for (std::size_t i = begin; i < end; ++i) {
-            try {
-                fs.delete_file(from + names[i]);
-            } catch (const RuntimeError&) {
-                // The later files of the batch go back to untouched: their originals are all
-                // still there, so removing their copies loses nothing.
-                for (std::size_t later = i + 1; later < end; ++later) {
-                    try {
-                        fs.delete_file(to + "\\" + names[later]);
-                    } catch (const RuntimeError&) {
-                        // Kept in both places, which loses nothing either.
-                    }
-                }
-                throw;
-            }
-        }
-        if (failure) throw *failure;
-        begin = end;
-    }
 }
 
 }  // namespace
@@ -110,7 +59,7 @@ void cmdClean_Click(Context& ctx) {
         const std::string backup = ctx.p.fs.create_folder(content + stamp);
 
         const auto n = static_cast<std::size_t>(list.list_count());
-        move_files(ctx.p.fs, content, backup, std::span(s.alien_files).first(n));
+        move_files(ctx.p.fs, content, backup, std::span(s.alien_files).first(n), ctx.move_batch);
 
         list.clear_list();
         f.ctl("cmdClean").set_enabled(false);

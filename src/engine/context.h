@@ -2,6 +2,7 @@
 // and the program's four windows. Procedures take it by reference instead of using globals.
 #pragma once
 
+#include "engine/move_files.h"
 #include "engine/run_state.h"
 #include "platform/forms/form.h"
 #include "platform/platform.h"
@@ -18,6 +19,8 @@ struct Context {
     RunState state;
     // The one current run-time error; number 0 when there is none.
     RuntimeError err;
+    // How the clean groups its files for one flush to disk; tests make the batches small.
+    MoveBatch move_batch;
 
     forms::Form frmMain{"frmMain"};
     forms::Form frmSplash{"frmSplash"};

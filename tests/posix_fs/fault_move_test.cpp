@@ -1,6 +1,10 @@
-// A ten-file clean whose every file-system operation in turn fails with every kind of failure:
-// the report names the Clean procedure and the number, and no file is ever lost.
+// A ten-file clean whose every file-system operation in turn fails with every kind of failure,
+// in one batch and in batches smaller than the clean: the report names the Clean procedure and
+// the number, no file is ever lost, and no copy of a file that stays untouched is left behind.
 #include <doctest/doctest.h>
+
+#include <algorithm>
+#include <set>
 
 #include "clean_rig.h"
 #include "fake_prefix.h"
@@ -17,63 +21,147 @@ std::string file_name(int i) {
     return "mod" + std::to_string(i) + ".pk3";
 }
 
-TEST_CASE("a failing folder creation, copy or delete loses no file") {
+std::string file_bytes(int i) {
+    return test_bytes(1000 + 997 * static_cast<std::size_t>(i), static_cast<unsigned>(i));
+}
+
+std::string base_name(const std::string& path) {
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+void fill(const FakePrefix& prefix) {
+    for (int i = 0; i < file_count; ++i)
+        prefix.file("Games/CoD/Main/" + file_name(i), file_bytes(i));
+    prefix.file("Games/CoD/Main/pak0.pk3", "stock");
+}
+
+// Where one operation of a clean that runs without faults stands: the files the clean has
+// put into the list before it (in list order), the file it concerns, and, for a commit, the
+// files of its batch.
+struct Step {
+    std::string op;
+    std::vector<std::string> before;
+    std::string file;
+    std::vector<std::string> batch;
+};
+
+// The operations of a fault-free clean with these batch limits, one step each.
+std::vector<Step> steps_of(const MoveBatch& batch) {
+    FakePrefix prefix(memory_folder());
+    fill(prefix);
+    const posix::WinePrefix wine(prefix.root());
+    posix::PosixFileSystem real(wine);
+    FaultyFileSystem logging(real, wine, -1, 0);
+    FixedClock clock;
+    CleanRig rig(logging, clock);
+    rig.program.context().move_batch = batch;
+    REQUIRE(rig.clean());
+    std::vector<Step> steps;
+    std::vector<std::string> order;  // files in the order they were staged
+    std::vector<std::string> staged;
+    for (const std::string& entry : logging.log) {
+        Step s;
+        s.op = entry.substr(0, entry.find(' '));
+        if (s.op == "stage") {
+            s.file = base_name(entry);
+            order.push_back(s.file);
+            staged.push_back(s.file);
+        } else if (s.op == "commit") {
+            s.batch = std::exchange(staged, {});
+        } else if (s.op == "delete") {
+            s.file = base_name(entry);
+        }
+        s.before = order;
+        steps.push_back(std::move(s));
+    }
+    return steps;
+}
+
+TEST_CASE("a failing folder creation, copy, commit or delete loses no file") {
     const std::int32_t kinds[] = {err::disk_full, err::permission_denied, err::file_not_found,
                                   err::file_exists, err::device_io};
-    // Operation 0 creates the backup folder; the ten files make one batch, so file i is staged
-    // as operation 1 + i and, once the batch is committed, deleted as operation 11 + i.
-    for (int fail_at = 0; fail_at < 1 + 2 * file_count; ++fail_at) {
-        const bool delete_failed = fail_at > file_count;
-        for (std::int32_t kind : kinds) {
-            if (kind == err::file_exists && delete_failed) continue;
-            CAPTURE(fail_at);
-            CAPTURE(kind);
-            FakePrefix prefix(memory_folder());
-            for (int i = 0; i < file_count; ++i)
-                prefix.file(
-                    "Games/CoD/Main/" + file_name(i),
-                    test_bytes(1000 + 997 * static_cast<std::size_t>(i), static_cast<unsigned>(i)));
-            prefix.file("Games/CoD/Main/pak0.pk3", "stock");
-            const posix::WinePrefix wine(prefix.root());
-            posix::PosixFileSystem real(wine);
-            FaultyFileSystem faulty(real, wine, fail_at, kind);
-            FixedClock clock;
-            CleanRig rig(faulty, clock);
+    // One batch for the ten files; batches of three; one file each; batches cut by size.
+    const MoveBatch batches[] = {
+        {}, {3, std::uint64_t{1} << 30}, {1, std::uint64_t{1} << 30}, {512, 9000}};
+    for (const MoveBatch& batch : batches) {
+        CAPTURE(batch.files);
+        CAPTURE(batch.bytes);
+        const std::vector<Step> steps = steps_of(batch);
+        REQUIRE(std::count_if(steps.begin(), steps.end(),
+                              [](const Step& s) { return s.op == "delete"; }) == file_count);
+        for (int fail_at = 0; fail_at < static_cast<int>(steps.size()); ++fail_at) {
+            const Step& step = steps[static_cast<std::size_t>(fail_at)];
+            for (std::int32_t kind : kinds) {
+                if (kind == err::file_exists && step.op == "delete") continue;
+                CAPTURE(fail_at);
+                CAPTURE(step.op);
+                CAPTURE(kind);
+                FakePrefix prefix(memory_folder());
+                fill(prefix);
+                const posix::WinePrefix wine(prefix.root());
+                posix::PosixFileSystem real(wine);
+                FaultyFileSystem faulty(real, wine, fail_at, kind);
+                FixedClock clock;
+                CleanRig rig(faulty, clock);
+                rig.program.context().move_batch = batch;
 
-            CHECK_FALSE(rig.clean());
-            REQUIRE(rig.app.boxes.size() == 1);
-            const std::string& text = rig.app.boxes[0].text;
-            CHECK(text.find("An error has occurred in frmMain (cmdClean_Click)\r\n") == 0);
-            CHECK(text.find("Error number:  " + std::to_string(kind) + "\r\n") !=
-                  std::string::npos);
-            REQUIRE(static_cast<int>(faulty.log.size()) > fail_at);
-            // The description names the item concerned (the source or the target of a copy).
-            const std::string& item = faulty.failed_item;
-            REQUIRE_FALSE(item.empty());
-            CHECK(text.find(item.substr(item.rfind('\\'))) != std::string::npos);
+                CHECK_FALSE(rig.clean());
+                REQUIRE(rig.app.boxes.size() == 1);
+                const std::string& text = rig.app.boxes[0].text;
+                CHECK(text.find("An error has occurred in frmMain (cmdClean_Click)\r\n") == 0);
+                CHECK(text.find("Error number:  " + std::to_string(kind) + "\r\n") !=
+                      std::string::npos);
+                // The description names the item concerned (the source or the target of a
+                // copy, the first copy of a batch whose flush failed).
+                const std::string& item = faulty.failed_item;
+                REQUIRE_FALSE(item.empty());
+                CHECK(text.find("\\" + base_name(item)) != std::string::npos);
 
-            // Files before the failing one are moved, the failing one is where its step left
-            // it, later ones are untouched; every one is whole somewhere.
-            const int failing =
-                fail_at == 0 ? -1 : (delete_failed ? fail_at - 1 - file_count : fail_at - 1);
-            int moved = 0, both = 0, kept = 0;
-            for (int i = 0; i < file_count; ++i) {
-                CAPTURE(i);
-                const std::string bytes =
-                    test_bytes(1000 + 997 * static_cast<std::size_t>(i), static_cast<unsigned>(i));
-                const bool in_content = holds(prefix.c("Games/CoD/Main/" + file_name(i)), bytes);
-                const bool in_backup =
-                    holds(prefix.c(std::string(backup_rel) + "/" + file_name(i)), bytes);
-                CHECK((in_content || in_backup));
-                moved += in_backup && !in_content;
-                both += in_backup && in_content;
-                kept += in_content && !in_backup;
+                // The file the failure stops at, and those moved before it. A name taken
+                // before the commit stops the batch at the copy that was to bear it; a flush
+                // that fails, at the batch's first copy.
+                std::set<std::string> moved(step.before.begin(), step.before.end());
+                std::string stopped_at = step.file;
+                if (step.op == "stage") moved.erase(step.file);
+                if (step.op == "commit") {
+                    const std::size_t first_unnamed =
+                        kind == err::file_exists ? step.batch.size() / 2 : 0;
+                    stopped_at = step.batch[first_unnamed];
+                    for (std::size_t i = first_unnamed; i < step.batch.size(); ++i)
+                        moved.erase(step.batch[i]);
+                }
+                if (step.op == "delete") {
+                    // The deleting goes in staging order: the failing file and those after it
+                    // in its batch keep their originals.
+                    const auto at = std::find(step.before.begin(), step.before.end(), step.file);
+                    for (auto later = at; later != step.before.end(); ++later) moved.erase(*later);
+                }
+                if (step.op != "create") CHECK(base_name(item) == stopped_at);
+
+                const fs::path content = prefix.c("Games/CoD/Main");
+                const fs::path backup = prefix.c(backup_rel);
+                for (int i = 0; i < file_count; ++i) {
+                    const std::string name = file_name(i);
+                    CAPTURE(name);
+                    const bool in_content = holds(content / name, file_bytes(i));
+                    const bool in_backup = holds(backup / name, file_bytes(i));
+                    if (moved.count(name) != 0) {
+                        CHECK((in_backup && !in_content));
+                    } else if (step.op == "delete" && name == step.file) {
+                        CHECK((in_backup && in_content));  // copied, then its delete failed
+                    } else {
+                        CHECK((in_content && !in_backup));  // untouched
+                    }
+                }
+                // The backup folder holds the moved files, the one whose delete failed and
+                // whatever took a name first; no hidden copy is left behind.
+                if (fs::is_directory(backup)) {
+                    std::size_t expected = moved.size() + (step.op == "delete" ? 1 : 0) +
+                                           (kind == err::file_exists && step.op != "create");
+                    CHECK(readdir_order(backup).size() == expected + 2);  // with . and ..
+                }
+                CHECK(read_file(content / "pak0.pk3") == "stock");
             }
-            const int expected_moved = fail_at == 0 ? 0 : failing;
-            CHECK(moved == expected_moved);
-            CHECK(both == (delete_failed ? 1 : 0));
-            CHECK(kept == file_count - expected_moved - both);
-            CHECK(read_file(prefix.c("Games/CoD/Main/pak0.pk3")) == "stock");
         }
     }
 }

@@ -1,13 +1,16 @@
 // A FileSystem over the real one that fails one chosen operation (counting folder creations,
-// staged copies and deletes from 0) with one chosen kind of failure. "Target exists" is provoked
-// for real by creating the target first; the other kinds cannot be brought about safely on demand
-// and are raised in place of the operation, which then does nothing.
+// staged copies, commits and deletes from 0) with one chosen kind of failure. "Target exists"
+// is provoked for real by creating the target first (at a commit, the target of the batch's
+// middle copy); the other kinds cannot be brought about safely on demand and are raised in
+// place of the operation, which then does nothing. A commit that fails so leaves none of its
+// batch named, as a failed flush would.
 #pragma once
 
 #include <sys/stat.h>
 
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -28,7 +31,7 @@ class FaultyFileSystem : public FileSystem {
     std::string find_next() override { return real_.find_next(); }
 
     std::string create_folder(const std::string& path) override {
-        if (due(path)) {
+        if (due("create", path)) {
             if (kind_ != err::file_exists) fail(path);
             ::mkdir(prefix_.for_new(path)->c_str(), 0777);
             failed_item = path;
@@ -36,40 +39,57 @@ class FaultyFileSystem : public FileSystem {
         return real_.create_folder(path);
     }
     std::uint64_t stage_copy(const std::string& from, const std::string& to) override {
-        if (due(from)) {
+        if (due("stage", from)) {
             if (kind_ != err::file_exists) fail(kind_ == err::disk_full ? to : from);
-            std::ofstream(*prefix_.for_new(to), std::ios::binary) << "not the backup";
-            failed_item = to;
+            take_name(to);
         }
-        return real_.stage_copy(from, to);
+        const std::uint64_t bytes = real_.stage_copy(from, to);
+        staged_.push_back(to);
+        return bytes;
     }
     std::size_t commit_copies(RuntimeError& failure) override {
-        return real_.commit_copies(failure);
+        const std::vector<std::string> batch = std::exchange(staged_, {});
+        const bool fault = due("commit", batch.empty() ? std::string() : batch.front());
+        if (fault && kind_ == err::file_exists && !batch.empty())
+            take_name(batch[batch.size() / 2]);
+        const std::size_t named = real_.commit_copies(failure);
+        if (!fault || kind_ == err::file_exists || batch.empty()) return named;
+        for (std::size_t i = 0; i < named; ++i) real_.delete_file(batch[i]);
+        failed_item = batch.front();
+        failure = RuntimeError{kind_, error_description(kind_) + ": " + failed_item, {}};
+        return 0;
     }
     void delete_file(const std::string& path) override {
-        if (due(path)) fail(path);
+        if (due("delete", path)) fail(path);
         real_.delete_file(path);
     }
 
-    // The paths of the operations in the order they were asked for.
+    // The operations in the order they were asked for: the operation's name, a blank and the
+    // path it concerned (a commit names its batch's first target).
     std::vector<std::string> log;
     // The item the failing operation concerned, once it has failed.
     std::string failed_item;
 
   private:
-    bool due(const std::string& path) {
-        log.push_back(path);
+    bool due(const char* op, const std::string& path) {
+        log.push_back(std::string(op) + " " + path);
         return static_cast<int>(log.size()) - 1 == fail_at_;
     }
     [[noreturn]] void fail(const std::string& item) {
         failed_item = item;
         raise_error(kind_, item);
     }
+    // Another program puts a file under the name a copy is about to take.
+    void take_name(const std::string& to) {
+        std::ofstream(*prefix_.for_new(to), std::ios::binary) << "not the backup";
+        failed_item = to;
+    }
 
     FileSystem& real_;
     const posix::WinePrefix& prefix_;
     int fail_at_;
     std::int32_t kind_;
+    std::vector<std::string> staged_;
 };
 
 }  // namespace pakscour::test

@@ -24,8 +24,9 @@ namespace {
 
 constexpr int file_count = 300;
 
-// Starts the mover on a prefix and returns its pid once it is about to clean; -1 on failure.
-pid_t start_mover(const fs::path& prefix) {
+// Starts the mover on a prefix, with batches of `batch_files` files (0: the program's own) and
+// returns its pid once it is about to clean; -1 on failure.
+pid_t start_mover(const fs::path& prefix, int batch_files) {
     int out[2];
     if (::pipe(out) != 0) return -1;
     const pid_t pid = ::fork();
@@ -33,7 +34,12 @@ pid_t start_mover(const fs::path& prefix) {
         ::dup2(out[1], STDOUT_FILENO);
         ::close(out[0]);
         ::close(out[1]);
-        ::execl(PAKSCOUR_MOVER, PAKSCOUR_MOVER, prefix.c_str(), static_cast<char*>(nullptr));
+        const std::string batch = std::to_string(batch_files);
+        if (batch_files > 0)
+            ::execl(PAKSCOUR_MOVER, PAKSCOUR_MOVER, prefix.c_str(), batch.c_str(),
+                    static_cast<char*>(nullptr));
+        else
+            ::execl(PAKSCOUR_MOVER, PAKSCOUR_MOVER, prefix.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(out[1]);
@@ -49,9 +55,10 @@ struct Outcome {
     int lost = 0;           // files whole in neither folder
 };
 
-// One clean of a fresh folder, killed after a random delay of up to `max_delay`, or left to
-// finish when `max_delay` is zero; `took` receives the time from its start to its end.
-Outcome kill_cycle(std::mt19937& random, std::chrono::microseconds max_delay,
+// One clean of a fresh folder in batches of `batch_files` (0: the program's own, which hold
+// all the files), killed after a random delay of up to `max_delay`, or left to finish when
+// `max_delay` is zero; `took` receives the time from its start to its end.
+Outcome kill_cycle(std::mt19937& random, int batch_files, std::chrono::microseconds max_delay,
                    std::chrono::microseconds& took) {
     FakePrefix prefix(memory_folder());
     std::map<std::string, std::string> files;
@@ -62,7 +69,7 @@ Outcome kill_cycle(std::mt19937& random, std::chrono::microseconds max_delay,
         files[name] = test_bytes(i == 0 ? 0 : size(random), static_cast<unsigned>(random()));
         prefix.file("Games/CoD/Main/" + name, files[name]);
     }
-    const pid_t pid = start_mover(prefix.root());
+    const pid_t pid = start_mover(prefix.root(), batch_files);
     REQUIRE(pid > 0);
     const auto start = std::chrono::steady_clock::now();
     if (max_delay.count() > 0) {
@@ -110,12 +117,13 @@ TEST_CASE("a clean killed at any moment loses no file") {
     std::mt19937 random(seed);
     // A clean left to finish first tells how long one takes; each kill then comes at a random
     // moment within that time, and a clean that still finished first shortens the window.
+    // Every other clean goes in batches of 40 files, so that kills also come between batches.
     std::chrono::microseconds took{};
-    REQUIRE(kill_cycle(random, std::chrono::microseconds(0), took).finished);
+    REQUIRE(kill_cycle(random, 0, std::chrono::microseconds(0), took).finished);
     std::chrono::microseconds max_delay = took * 9 / 10;
     int killed = 0, finished = 0, mid_move = 0, lost = 0;
     for (int i = 0; i < cycles; ++i) {
-        const Outcome o = kill_cycle(random, max_delay, took);
+        const Outcome o = kill_cycle(random, i % 2 == 0 ? 0 : 40, max_delay, took);
         lost += o.lost;
         if (o.finished) {
             ++finished;

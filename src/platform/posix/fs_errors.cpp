@@ -31,8 +31,15 @@ std::int32_t error_number(int errno_value, std::int32_t not_found) {
     }
 }
 
+RuntimeError errno_error(int errno_value, const std::string& windows_path, std::int32_t not_found) {
+    const std::int32_t number = error_number(errno_value, not_found);
+    std::string text = error_description(number);
+    if (!windows_path.empty()) text += ": " + windows_path;
+    return RuntimeError{number, std::move(text), {}};
+}
+
 void raise_errno(int errno_value, const std::string& windows_path, std::int32_t not_found) {
-    raise_error(error_number(errno_value, not_found), windows_path);
+    throw errno_error(errno_value, windows_path, not_found);
 }
 
 }  // namespace pakscour::posix

@@ -89,6 +89,13 @@ bool equal_ignoring_case(std::string_view a, std::string_view b) {
     return i == a.size() && j == b.size();
 }
 
+std::u32string case_key(std::string_view name) {
+    std::u32string key;
+    key.reserve(name.size());
+    for (std::size_t pos = 0; pos < name.size();) key.push_back(next_folded(name, pos));
+    return key;
+}
+
 bool wildcard_match(std::string_view name, std::string_view pattern) {
     if (pattern == "*.*") pattern = "*";
     // Greedy matching with one back-tracking point: the position after the last star.

@@ -2,6 +2,7 @@
 // case-insensitive comparison the way Wine folds case, and wildcard matching with * and ?.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace pakscour::posix {
@@ -12,6 +13,10 @@ bool windows_nameable(std::string_view name);
 
 // Compares two UTF-8 names ignoring case (ASCII, Latin-1, Latin Extended-A, Greek, Cyrillic).
 bool equal_ignoring_case(std::string_view a, std::string_view b);
+
+// The key under which `name` is kept in a set where names differing only in case must clash:
+// two valid UTF-8 names have equal keys exactly when equal_ignoring_case holds for them.
+std::u32string case_key(std::string_view name);
 
 // Matches a UTF-8 name against a Windows wildcard pattern, ignoring case: * stands for any run
 // of characters, ? for exactly one; "*.*" matches every name.

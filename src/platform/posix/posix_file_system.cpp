@@ -1,17 +1,14 @@
 #include "platform/posix/posix_file_system.h"
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <utility>
-#include <vector>
 
+#include "platform/posix/fd.h"
+#include "platform/posix/file_data.h"
 #include "platform/posix/fs_errors.h"
 #include "platform/posix/fs_names.h"
 #include "platform/runtime_error.h"
@@ -20,30 +17,6 @@ namespace pakscour::posix {
 namespace fs = std::filesystem;
 
 namespace {
-
-// A file descriptor closed when it goes out of scope.
-class Fd {
-  public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-    void reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-    // Closes now and reports close's own failure (a delayed write error, for instance).
-    int close_checked() {
-        const int rc = ::close(fd_);
-        fd_ = -1;
-        return rc == 0 ? 0 : errno;
-    }
-
-  private:
-    int fd_;
-};
 
 std::size_t last_separator(const std::string& path) {
     return path.find_last_of("\\/");
@@ -76,54 +49,18 @@ int sync_folder(const fs::path& folder) {
     return 0;
 }
 
-bool unsupported(int e) {
-    return e == EXDEV || e == EINVAL || e == ENOSYS || e == EOPNOTSUPP || e == ENOTTY || e == EBADF;
+// True for a name that the prefix's mapping would take as it stands: a valid Windows name,
+// without the trailing dots and blanks that Windows drops.
+bool plain_name(std::string_view name) {
+    return !name.empty() && name.back() != '.' && name.back() != ' ' && windows_nameable(name);
 }
 
-// Copies the rest of `in` into `out` with read and write; 0 or the errno of the failure.
-int copy_by_reading(int in, int out) {
-    std::vector<char> buffer(1 << 18);
-    for (;;) {
-        const ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        if (got == 0) return 0;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(out, buffer.data() + done, static_cast<size_t>(got - done));
-            if (put < 0) {
-                if (errno == EINTR) continue;
-                return errno;
-            }
-            done += put;
-        }
-    }
-}
-
-// Copies all of `in` into the empty `out`: a shared-extent clone where the file system can,
-// else an in-kernel copy, else read and write. 0 or the errno of the failure.
-int copy_data(int in, int out) {
-    if (::ioctl(out, FICLONE, in) == 0) return 0;
-    for (;;) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
-        if (n == 0) return 0;
-        if (n > 0) continue;
-        if (errno == EINTR) continue;
-        // The offsets have moved past what was copied; reading carries on from there.
-        if (unsupported(errno)) return copy_by_reading(in, out);
-        return errno;
-    }
-}
-
-// Gives `from` the name `to` unless `to` exists: 0, or EEXIST or the errno of the failure.
-int rename_no_replace(const std::string& from, const fs::path& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS) return errno;
-    // File systems without the no-replace rename: a hard link fails on an existing name too.
-    if (::link(from.c_str(), to.c_str()) != 0) return errno;
-    ::unlink(from.c_str());
-    return 0;
+// The key of a name in a folder other than a made one: the host folder exactly, the name
+// ignoring case.
+std::u32string key_in(const fs::path& folder, std::string_view name) {
+    std::u32string key(folder.native().begin(), folder.native().end());
+    key.push_back(U'/');
+    return key + case_key(name);
 }
 
 }  // namespace
@@ -141,6 +78,8 @@ void PosixFileSystem::close_find() {
 
 std::string PosixFileSystem::find_first(const std::string& pattern) {
     close_find();
+    // A new scan looks at the folders afresh.
+    known_folder_.clear();
     const auto cut = last_separator(pattern);
     if (cut == std::string::npos) return {};
     find_pattern_ = pattern.substr(cut + 1);
@@ -192,38 +131,100 @@ std::string PosixFileSystem::next_match() {
     return {};
 }
 
+PosixFileSystem::MadeFolder* PosixFileSystem::made_folder_of(const std::string& path,
+                                                             std::string_view& name) {
+    const auto cut = last_separator(path);
+    if (cut == std::string::npos) return nullptr;
+    const auto found = made_.find(path.substr(0, cut));
+    if (found == made_.end()) return nullptr;
+    name = std::string_view(path).substr(cut + 1);
+    return plain_name(name) ? &found->second : nullptr;
+}
+
 std::string PosixFileSystem::create_folder(const std::string& path) {
     const fs::path host = new_item(prefix_, path);
     if (::mkdir(host.c_str(), 0777) != 0) raise_errno(errno, path, err::path_not_found);
     // The new folder's entry reaches the disk before files are moved into it.
     if (const int e = sync_folder(host.parent_path()); e != 0)
         raise_errno(e, path, err::path_not_found);
+    std::string_view name;
+    if (MadeFolder* parent = made_folder_of(path, name)) parent->names.insert(case_key(name));
+    made_.insert_or_assign(path, MadeFolder{host, {}});
     return path;
 }
 
+std::optional<fs::path> PosixFileSystem::known_candidate(const std::string& path) const {
+    const auto cut = last_separator(path);
+    if (cut == std::string::npos || known_folder_.empty() ||
+        std::string_view(path).substr(0, cut) != known_folder_)
+        return std::nullopt;
+    const std::string_view name = std::string_view(path).substr(cut + 1);
+    if (!plain_name(name)) return std::nullopt;
+    return known_host_ / name;
+}
+
+void PosixFileSystem::remember_folder(const std::string& path, const fs::path& host) {
+    const auto cut = last_separator(path);
+    if (cut == std::string::npos || !plain_name(std::string_view(path).substr(cut + 1))) return;
+    known_folder_ = path.substr(0, cut);
+    known_host_ = host.parent_path();
+}
+
 std::uint64_t PosixFileSystem::stage_copy(const std::string& from, const std::string& to) {
-    const fs::path source = existing_item(prefix_, from);
     // Non-blocking, so that a FIFO put in the file's place cannot hold the program up.
-    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    constexpr int read_flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    Fd in;
+    bool opened = false;
+    if (const auto candidate = known_candidate(from)) {
+        in = Fd(::open(candidate->c_str(), read_flags));
+        opened = in || errno != ENOENT;
+    }
+    if (!opened) {
+        const fs::path source = existing_item(prefix_, from);
+        in = Fd(::open(source.c_str(), read_flags));
+        remember_folder(from, source);
+    }
     if (!in) raise_errno(errno == ELOOP ? EACCES : errno, from, missing_number(prefix_, from));
     struct stat before;
     if (::fstat(in.get(), &before) != 0) raise_errno(errno, from, err::file_not_found);
     if (!S_ISREG(before.st_mode)) raise_error(err::permission_denied, from);
 
-    const fs::path target = new_item(prefix_, to);
-    struct stat existing;
-    if (::lstat(target.c_str(), &existing) == 0) raise_error(err::file_exists, to);
+    // In a folder made in this run, a name that differs only in case from one already put
+    // there is found in the folder's set of names (and one put there by another program
+    // stops the commit); elsewhere the mapping finds it on disk and the batch's own set finds
+    // it among the copies not yet named.
+    std::string_view made_name;
+    MadeFolder* made = made_folder_of(to, made_name);
+    fs::path folder_host;
+    std::string name;
+    std::u32string key;
+    if (made != nullptr) {
+        folder_host = made->host;
+        name = made_name;
+        key = case_key(name);
+        if (made->names.count(key) != 0) raise_error(err::file_exists, to);
+    } else {
+        const fs::path target = new_item(prefix_, to);
+        struct stat existing;
+        if (::lstat(target.c_str(), &existing) == 0) raise_error(err::file_exists, to);
+        folder_host = target.parent_path();
+        name = target.filename().native();
+        key = key_in(folder_host, name);
+        if (staged_elsewhere_.count(key) != 0) raise_error(err::file_exists, to);
+    }
 
-    // The data goes into a hidden file beside the target and takes the target's name only once
-    // it is whole and on disk, so that not even a killed program leaves a partial file under
-    // the name of a backup. Any failure removes the hidden file; the caller keeps the original.
-    std::string partial = (target.parent_path() / ".pakscour-copy-XXXXXX").string();
-    Fd out(::mkostemp(partial.data(), O_CLOEXEC));
+    std::size_t folder = 0;
+    if (const int e = staged_.watch(folder_host, folder); e != 0)
+        raise_errno(e, to, err::path_not_found);
+    // The data goes into a hidden file beside the target, which takes the target's name only
+    // at the commit, once it is on disk, so that not even a killed program leaves a partial
+    // file under the name of a backup. Any failure removes the hidden file.
+    std::string partial;
+    Fd out = staged_.create_temp(folder, partial);
     if (!out) raise_errno(errno, to, err::path_not_found);
-    int failure = copy_data(in.get(), out.get());
+    int failure = copy_data(in.get(), out.get(), staged_.try_clone(folder));
     bool short_copy = false;
     if (failure == 0 && ::fchmod(out.get(), before.st_mode & 0777) != 0) failure = errno;
-    if (failure == 0 && ::fsync(out.get()) != 0) failure = errno;
     if (failure == 0) {
         struct stat copied;
         struct stat after;
@@ -233,32 +234,47 @@ std::uint64_t PosixFileSystem::stage_copy(const std::string& from, const std::st
             short_copy = copied.st_size != after.st_size;
     }
     if (const int e = out.close_checked(); failure == 0 && e != 0) failure = e;
-    bool named = false;
-    if (failure == 0 && !short_copy) {
-        failure = rename_no_replace(partial, target);
-        named = failure == 0;
-    }
-    if (failure == 0 && !short_copy) failure = sync_folder(target.parent_path());
     if (failure != 0 || short_copy) {
-        ::unlink(named ? target.c_str() : partial.c_str());
+        staged_.remove_temp(folder, partial);
         if (short_copy) raise_error(err::device_io, from);
         // A read error belongs to the source; every other failure to the target.
         raise_errno(failure, failure == EIO ? from : to, err::path_not_found);
     }
-    ++staged_;
+    staged_.add(folder, std::move(partial), std::move(name), to);
+    if (made != nullptr)
+        made->names.insert(key);
+    else
+        staged_elsewhere_.insert(key);
+    staged_names_.emplace_back(made, std::move(key));
     return static_cast<std::uint64_t>(before.st_size);
 }
 
-std::size_t PosixFileSystem::commit_copies(RuntimeError&) {
-    return std::exchange(staged_, 0);
+std::size_t PosixFileSystem::commit_copies(RuntimeError& failure) {
+    const std::size_t named = staged_.commit(failure);
+    // The copies that did not get their names give them back.
+    for (std::size_t i = named; i < staged_names_.size(); ++i)
+        if (MadeFolder* made = staged_names_[i].first) made->names.erase(staged_names_[i].second);
+    staged_names_.clear();
+    staged_elsewhere_.clear();
+    return named;
 }
 
 void PosixFileSystem::delete_file(const std::string& path) {
-    const fs::path host = existing_item(prefix_, path);
+    fs::path host;
     struct stat st;
-    if (::lstat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        raise_error(err::permission_denied, path);
+    if (auto candidate = known_candidate(path);
+        candidate && ::lstat(candidate->c_str(), &st) == 0) {
+        host = std::move(*candidate);
+    } else {
+        host = existing_item(prefix_, path);
+        remember_folder(path, host);
+        if (::lstat(host.c_str(), &st) != 0) raise_errno(errno, path, err::file_not_found);
+    }
+    if (S_ISDIR(st.st_mode)) raise_error(err::permission_denied, path);
     if (::unlink(host.c_str()) != 0) raise_errno(errno, path, err::file_not_found);
+    // A copy removed from a made folder frees its name there.
+    std::string_view name;
+    if (MadeFolder* made = made_folder_of(path, name)) made->names.erase(case_key(name));
 }
 
 }  // namespace pakscour::posix

@@ -1,13 +1,21 @@
 // The Linux file system behind the FileSystem interface: Windows path texts are mapped into
 // the Wine prefix; enumerations return only regular, non-hidden files with Windows-nameable
-// names; copies are flushed to disk and checked before they count as done.
+// names; copies are staged in hidden files and named only once flushed to disk and checked.
 #pragma once
 
 #include <dirent.h>
 
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "platform/file_system.h"
+#include "platform/posix/staged_copies.h"
 #include "platform/posix/wine_prefix.h"
 
 namespace pakscour::posix {
@@ -23,15 +31,37 @@ class PosixFileSystem : public FileSystem {
     std::string find_next() override;
     // An existing folder raises 58, a missing parent 76, a refusal 70.
     std::string create_folder(const std::string& path) override;
-    // A missing source raises 53 (76 when its folder is missing), an existing target 58. A
-    // failed copy leaves no target behind: no space 61, refused 70, read or write error 57.
-    // Each staged copy is still made whole, durable and named at once; the commit only counts.
+    // A missing source raises 53 (76 when its folder is missing), an existing target 58, also
+    // one that differs only in case, staged or named. (In a folder made in this run only its
+    // own names are looked up; a file another program put there under the target's name
+    // stops the commit with 58.) A failed copy leaves no target behind: no space 61, refused
+    // 70, read or write error 57. Nothing is flushed yet.
     std::uint64_t stage_copy(const std::string& from, const std::string& to) override;
+    // One flush of each target folder's file system for the whole batch, then the names
+    // (without replacing anything), then one flush of each target folder.
     std::size_t commit_copies(RuntimeError& failure) override;
     // A missing file raises 53 (76 when its folder is missing), a refusal or a folder 70.
     void delete_file(const std::string& path) override;
 
   private:
+    // A folder made by create_folder in this run, and the names (case-folded) of the copies
+    // staged or named in it since. A clash ignoring case is looked up here instead of by
+    // reading the folder, which for a clean would cost a read of the folder per file.
+    struct MadeFolder {
+        std::filesystem::path host;
+        std::unordered_set<std::u32string> names;
+    };
+    // The made folder a Windows path text lies directly in, with the name it has there;
+    // nullptr when it is in no such folder or its name needs the full mapping.
+    MadeFolder* made_folder_of(const std::string& path, std::string_view& name);
+
+    // The host path that `path` has if it lies exactly in the folder of the last existing item
+    // looked up, so that the files of one folder need the full mapping once; nullopt when it
+    // does not lie there. The caller still falls back on the mapping when that path is missing.
+    std::optional<std::filesystem::path> known_candidate(const std::string& path) const;
+    // Remembers the folder of an existing item that the mapping found at `host`.
+    void remember_folder(const std::string& path, const std::filesystem::path& host);
+
     void close_find();
     std::string next_match();
 
@@ -39,7 +69,15 @@ class PosixFileSystem : public FileSystem {
     DIR* find_ = nullptr;
     std::string find_folder_;
     std::string find_pattern_;
-    std::size_t staged_ = 0;
+    std::string known_folder_;  // Windows text of the folder last looked up, "" for none
+    std::filesystem::path known_host_;
+    std::unordered_map<std::string, MadeFolder> made_;
+    StagedCopies staged_;
+    // For each staged copy, the made folder whose names it was added to (or nullptr), and
+    // that name, so that a copy that is not committed gives its name back.
+    std::vector<std::pair<MadeFolder*, std::u32string>> staged_names_;
+    // The keys of the staged copies bound for other folders: host folder and case-folded name.
+    std::unordered_set<std::u32string> staged_elsewhere_;
 };
 
 }  // namespace pakscour::posix

@@ -1,0 +1,12 @@
+// Moving a file's bytes from one open file into another, the fastest way the host allows.
+#pragma once
+
+namespace pakscour::posix {
+
+// Copies all of `in` into the empty `out`: a shared-extent clone where the file system can,
+// else an in-kernel copy, else read and write. 0 or the errno of the failure. A clone is tried
+// only while `try_clone` is true; a file system that cannot clone sets it to false, so that a
+// batch of copies asks only once.
+int copy_data(int in, int out, bool& try_clone);
+
+}  // namespace pakscour::posix

@@ -1,0 +1,109 @@
+#include "platform/posix/staged_copies.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/posix/fs_errors.h"
+
+namespace pakscour::posix {
+namespace {
+
+// Gives `from` the name `to` in the folder `dir` unless `to` exists there: 0, or EEXIST or the
+// errno of the failure.
+int rename_no_replace(int dir, const std::string& from, const std::string& to) {
+    if (::renameat2(dir, from.c_str(), dir, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // File systems without the no-replace rename: a hard link fails on an existing name too.
+    if (::linkat(dir, from.c_str(), dir, to.c_str(), 0) != 0) return errno;
+    ::unlinkat(dir, from.c_str(), 0);
+    return 0;
+}
+
+// Flushes a folder's entries; file systems that cannot flush a folder say EINVAL.
+int sync_folder(int fd) {
+    return ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+}
+
+}  // namespace
+
+StagedCopies::~StagedCopies() {
+    clear();
+}
+
+int StagedCopies::watch(const std::filesystem::path& folder, std::size_t& index) {
+    for (index = 0; index < folders_.size(); ++index)
+        if (folders_[index].host == folder.native()) return 0;
+    Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) return errno;
+    folders_.push_back(Folder{folder.native(), std::move(fd), copies_.size()});
+    return 0;
+}
+
+Fd StagedCopies::create_temp(std::size_t folder, std::string& temp) {
+    static constexpr char letters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof letters - 2);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = ".pakscour-copy-";
+        for (int i = 0; i < 8; ++i) temp += letters[pick(random_)];
+        Fd fd(::openat(folders_[folder].fd.get(), temp.c_str(),
+                       O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (fd || errno != EEXIST) return fd;
+    }
+    return Fd();
+}
+
+void StagedCopies::remove_temp(std::size_t folder, const std::string& temp) {
+    ::unlinkat(folders_[folder].fd.get(), temp.c_str(), 0);
+}
+
+void StagedCopies::add(std::size_t folder, std::string temp, std::string name,
+                       std::string windows_target) {
+    copies_.push_back(Copy{std::move(temp), std::move(name), std::move(windows_target), folder});
+}
+
+std::size_t StagedCopies::commit(RuntimeError& failure) {
+    const std::size_t count = copies_.size();
+    // Copies from `limit` on are not to keep a name; it only ever comes down.
+    std::size_t limit = count;
+    auto fail = [&](std::size_t at, int error) {
+        if (at >= limit) return;
+        limit = at;
+        failure = errno_error(error, copies_[at].windows_target, err::path_not_found);
+    };
+    // The data of every copy, with one flush per folder's file system rather than per file.
+    for (const Folder& f : folders_)
+        if (::syncfs(f.fd.get()) != 0) fail(f.first, errno);
+    // Then the names, in order; a name taken meanwhile stops the batch there.
+    std::size_t named = 0;
+    for (; named < limit; ++named) {
+        const Copy& c = copies_[named];
+        if (const int e = rename_no_replace(folders_[c.folder].fd.get(), c.temp, c.name); e != 0) {
+            fail(named, e);
+            break;
+        }
+    }
+    // Then the folder entries. A folder that cannot be flushed takes its copies, and all later
+    // ones, out of the batch: their originals are still in place.
+    for (const Folder& f : folders_)
+        if (f.first < named)
+            if (const int e = sync_folder(f.fd.get()); e != 0) fail(f.first, e);
+    for (std::size_t i = limit; i < count; ++i) {
+        const Copy& c = copies_[i];
+        ::unlinkat(folders_[c.folder].fd.get(), (i < named ? c.name : c.temp).c_str(), 0);
+    }
+    copies_.clear();
+    folders_.clear();
+    return limit;
+}
+
+void StagedCopies::clear() {
+    for (const Copy& c : copies_) ::unlinkat(folders_[c.folder].fd.get(), c.temp.c_str(), 0);
+    copies_.clear();
+    folders_.clear();
+}
+
+}  // namespace pakscour::posix

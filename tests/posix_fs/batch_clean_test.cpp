@@ -1,0 +1,110 @@
+// Cleans in batches over the real Linux file system: two names that differ only in case stop
+// the clean before the second file is touched, whatever the batches; and the cost of a clean
+// grows with its files, not with their square.
+#include <doctest/doctest.h>
+
+#include <sys/vfs.h>
+
+#include <linux/magic.h>
+#include <algorithm>
+#include <chrono>
+
+#include "clean_rig.h"
+#include "fake_prefix.h"
+#include "platform/posix/posix_file_system.h"
+
+namespace pakscour::test {
+namespace {
+
+TEST_CASE("names that differ only in case fail with 58 before the second file is touched") {
+    const MoveBatch batches[] = {{}, {1, std::uint64_t{1} << 30}, {2, std::uint64_t{1} << 30}};
+    const std::vector<std::string> names = {"a.pk3", "Mod.pk3", "b.pk3", "mod.pk3", "c.pk3"};
+    for (const MoveBatch& batch : batches) {
+        CAPTURE(batch.files);
+        FakePrefix prefix(memory_folder());
+        for (const std::string& name : names)
+            prefix.file("Games/CoD/Main/" + name, "bytes of " + name);
+        posix::PosixFileSystem fs{posix::WinePrefix(prefix.root())};
+        FixedClock clock;
+        CleanRig rig(fs, clock);
+        rig.program.context().move_batch = batch;
+
+        CHECK_FALSE(rig.clean());
+        REQUIRE(rig.app.boxes.size() == 1);
+        const std::string& text = rig.app.boxes[0].text;
+        CHECK(text.find("Error number:  58\r\n") != std::string::npos);
+
+        // The list holds the names in the folder's order; the second of the pair is the one
+        // that clashes, and the clean stops at it.
+        const RunState& s = rig.program.context().state;
+        REQUIRE(s.alien_count == static_cast<int>(names.size()));
+        const auto listed =
+            std::vector<std::string>(s.alien_files.begin(), s.alien_files.begin() + s.alien_count);
+        const auto first = std::find_if(listed.begin(), listed.end(), [](const std::string& n) {
+            return n == "Mod.pk3" || n == "mod.pk3";
+        });
+        const auto second = std::find_if(first + 1, listed.end(), [](const std::string& n) {
+            return n == "Mod.pk3" || n == "mod.pk3";
+        });
+        REQUIRE(second != listed.end());
+        CHECK(text.find("061226140509\\" + *second) != std::string::npos);
+        const fs::path content = prefix.c("Games/CoD/Main");
+        const fs::path backup = content / "061226140509";
+        for (auto it = listed.begin(); it != listed.end(); ++it) {
+            CAPTURE(*it);
+            const std::string bytes = "bytes of " + *it;
+            if (it < second) {
+                CHECK(holds(backup / *it, bytes));
+                CHECK_FALSE(fs::exists(content / *it));
+            } else {
+                CHECK(holds(content / *it, bytes));
+            }
+        }
+        // Nothing but the files moved before the clash is in the backup folder.
+        CHECK(readdir_order(backup).size() ==
+              static_cast<std::size_t>(second - listed.begin()) + 2);
+    }
+}
+
+// Seconds the clean of `count` small files takes, the best of `tries`.
+double clean_seconds(int count, int tries) {
+    double best = 1e9;
+    for (int t = 0; t < tries; ++t) {
+        FakePrefix prefix(memory_folder());
+        for (int i = 0; i < count; ++i)
+            prefix.file("Games/CoD/Main/mod_" + std::to_string(i) + ".pk3", "small");
+        posix::PosixFileSystem fs{posix::WinePrefix(prefix.root())};
+        FixedClock clock;
+        CleanRig rig(fs, clock);
+        rig.program.context().frmMain.ctl("chkCleanCod").set_value(1);
+        const auto start = std::chrono::steady_clock::now();
+        frmMain::cmdClean_Click(rig.program.context());
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        REQUIRE(rig.app.boxes.empty());
+        REQUIRE(readdir_order(prefix.c("Games/CoD/Main/061226140509")).size() ==
+                static_cast<std::size_t>(count) + 2);
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
+bool in_memory(const fs::path& folder) {
+    struct statfs st;
+    return ::statfs(folder.c_str(), &st) == 0 && st.f_type == TMPFS_MAGIC;
+}
+
+TEST_CASE("eight times the files cost about eight times the time, not sixty-four") {
+    const double small = clean_seconds(1000, 3);
+    const double large = clean_seconds(8000, 2);
+    MESSAGE("clean of 1000 files: " << small << " s, of 8000 files: " << large << " s");
+    // A generous bound for any disk, and on a memory file system, where no flush blurs the
+    // picture, a check of the growth: a cost growing with the square would take 64 times.
+    CHECK(large < 60.0);
+    if (in_memory(memory_folder()))
+        CHECK(large < 16 * small);
+    else
+        MESSAGE("not a memory file system: the growth is not checked");
+}
+
+}  // namespace
+}  // namespace pakscour::test
