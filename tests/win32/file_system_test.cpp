@@ -1,9 +1,11 @@
 #include <doctest/doctest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "platform/runtime_error.h"
+#include "platform/win32/wide.h"
 #include "platform/win32/win32_errors.h"
 #include "platform/win32/win32_file_system.h"
 #include "temp_folder.h"
@@ -30,6 +32,52 @@ std::int32_t error_number(Fn&& fn) {
         return e.number;
     }
     return 0;
+}
+
+// Every entry of a folder, hidden ones included, with its attributes.
+std::vector<std::pair<std::string, DWORD>> entries(const std::string& folder) {
+    std::vector<std::pair<std::string, DWORD>> out;
+    WIN32_FIND_DATAW d;
+    HANDLE h = FindFirstFileW(win32::widen(folder + "\\*").c_str(), &d);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    do {
+        const std::wstring name = d.cFileName;
+        if (name != L"." && name != L"..")
+            out.emplace_back(win32::narrow(name), d.dwFileAttributes);
+    } while (FindNextFileW(h, &d));
+    FindClose(h);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<std::string> names(const std::string& folder) {
+    std::vector<std::string> out;
+    for (const auto& [name, attributes] : entries(folder)) out.push_back(name);
+    return out;
+}
+
+FILETIME last_write(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA a{};
+    GetFileAttributesExW(win32::widen(path).c_str(), GetFileExInfoStandard, &a);
+    return a.ftLastWriteTime;
+}
+
+// Closes the handles this process holds on `folder`. FindFirstFileW keeps one to read the
+// folder's entries batch by batch; a listing that loses it breaks off with an error, as one
+// does whose folder goes away meanwhile (a lost network share, a removed drive).
+int close_handles_on(const std::string& folder) {
+    const std::wstring wanted = L"\\\\?\\" + win32::widen(folder);
+    int closed = 0;
+    for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
+        HANDLE h = reinterpret_cast<HANDLE>(value);
+        if (GetFileType(h) != FILE_TYPE_DISK) continue;
+        wchar_t path[1024];
+        const DWORD n = GetFinalPathNameByHandleW(h, path, std::size(path), FILE_NAME_NORMALIZED);
+        if (n == 0 || n >= std::size(path) || n != wanted.size()) continue;
+        if (CompareStringOrdinal(path, n, wanted.data(), n, TRUE) != CSTR_EQUAL) continue;
+        if (CloseHandle(h)) ++closed;
+    }
+    return closed;
 }
 
 }  // namespace
@@ -69,6 +117,23 @@ TEST_CASE("a new enumeration abandons the previous one") {
     CHECK(fs.find_next().empty());
 }
 
+TEST_CASE("a listing that breaks off raises a device error instead of ending early") {
+    TempFolder t;
+    constexpr int count = 300;
+    for (int i = 0; i < count; ++i)
+        test::write_file(t / ("an_archive_with_a_longer_name_" + std::to_string(i) + ".pk3"), "x");
+    Win32FileSystem fs;
+    REQUIRE_FALSE(fs.find_first(t / "*.pk3").empty());
+    REQUIRE(close_handles_on(t.path()) == 1);
+    int listed = 1;
+    const std::int32_t number = error_number([&] {
+        while (!fs.find_next().empty()) ++listed;
+    });
+    CHECK(number == err::device_io);
+    CHECK(listed < count);
+    CHECK(fs.find_next().empty());
+}
+
 TEST_CASE("folders are created one level at a time") {
     TempFolder t;
     Win32FileSystem fs;
@@ -97,6 +162,100 @@ TEST_CASE("a copy is whole and never replaces an existing file") {
           err::path_not_found);
 }
 
+TEST_CASE("staged copies bear no name until the commit names them all") {
+    TempFolder t;
+    test::make_folder(t / "backup");
+    const std::vector<std::string> files = {"a.pk3", "b.pk3", "empty.pk3"};
+    for (const std::string& name : files)
+        test::write_file(t / name, name == "empty.pk3" ? "" : std::string(300000, name[0]));
+    Win32FileSystem fs;
+    std::uint64_t bytes = 0;
+    for (const std::string& name : files) bytes += fs.stage_copy(t / name, t / ("backup\\" + name));
+    CHECK(bytes == 600000);
+    // Until then only hidden files are there, under names of their own.
+    const auto staged = entries(t / "backup");
+    CHECK(staged.size() == files.size());
+    for (const auto& [name, attributes] : staged) {
+        CAPTURE(name);
+        CHECK((attributes & FILE_ATTRIBUTE_HIDDEN) != 0);
+        CHECK(std::find(files.begin(), files.end(), name) == files.end());
+    }
+
+    RuntimeError failure;
+    CHECK(fs.commit_copies(failure) == files.size());
+    CHECK(names(t / "backup") == files);
+    for (const std::string& name : files) {
+        CAPTURE(name);
+        CHECK(test::read_file(t / ("backup\\" + name)) == test::read_file(t / name));
+        CHECK(test::attributes(t / ("backup\\" + name)) == test::attributes(t / name));
+        const FILETIME copied = last_write(t / ("backup\\" + name));
+        const FILETIME original = last_write(t / name);
+        CHECK(CompareFileTime(&copied, &original) == 0);
+    }
+    // A commit without staged copies names nothing.
+    CHECK(fs.commit_copies(failure) == 0);
+}
+
+TEST_CASE("a commit stops at a name taken meanwhile; the copies after it are removed") {
+    TempFolder t;
+    test::make_folder(t / "backup");
+    for (const char* name : {"a.pk3", "b.pk3", "c.pk3"}) test::write_file(t / name, name);
+    Win32FileSystem fs;
+    for (const char* name : {"a.pk3", "b.pk3", "c.pk3"})
+        fs.stage_copy(t / name, t / "backup\\" + name);
+    test::write_file(t / "backup\\B.PK3", "someone else's");
+    RuntimeError failure;
+    CHECK(fs.commit_copies(failure) == 1);
+    CHECK(failure.number == err::file_exists);
+    CHECK(failure.description.find(t / "backup\\b.pk3") != std::string::npos);
+    CHECK(names(t / "backup") == std::vector<std::string>{"B.PK3", "a.pk3"});
+    CHECK(test::read_file(t / "backup\\a.pk3") == "a.pk3");
+    CHECK(test::read_file(t / "backup\\B.PK3") == "someone else's");
+}
+
+TEST_CASE("a failed stage leaves nothing behind") {
+    TempFolder t;
+    test::make_folder(t / "backup");
+    test::write_file(t / "src.pk3", "x");
+    Win32FileSystem fs;
+    CHECK(error_number([&] { fs.stage_copy(t / "none.pk3", t / "backup\\n.pk3"); }) ==
+          err::file_not_found);
+    CHECK(error_number([&] { fs.stage_copy(t / "nodir\\x.pk3", t / "backup\\n.pk3"); }) ==
+          err::path_not_found);
+    CHECK(error_number([&] { fs.stage_copy(t / "src.pk3", t / "none\\n.pk3"); }) ==
+          err::path_not_found);
+    test::make_folder(t / "folder.pk3");
+    CHECK(error_number([&] { fs.stage_copy(t / "folder.pk3", t / "backup\\f.pk3"); }) ==
+          err::permission_denied);
+    RuntimeError failure;
+    CHECK(fs.commit_copies(failure) == 0);
+    CHECK(entries(t / "backup").empty());
+}
+
+TEST_CASE("a read-only file is moved with its attribute, and keeps it when its delete fails") {
+    TempFolder t;
+    test::make_folder(t / "backup");
+    test::write_file(t / "ro.pk3", "read-only archive");
+    test::set_attributes(t / "ro.pk3", FILE_ATTRIBUTE_READONLY);
+    Win32FileSystem fs;
+    fs.copy_file(t / "ro.pk3", t / "backup\\ro.pk3");
+    CHECK(test::read_file(t / "backup\\ro.pk3") == "read-only archive");
+    CHECK((test::attributes(t / "backup\\ro.pk3") & FILE_ATTRIBUTE_READONLY) != 0);
+
+    {
+        // Held open by someone who does not share the delete: the delete fails, and the file
+        // is read-only as before.
+        HANDLE held = CreateFileW(win32::widen(t / "ro.pk3").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        REQUIRE(held != INVALID_HANDLE_VALUE);
+        CHECK(error_number([&] { fs.delete_file(t / "ro.pk3"); }) != 0);
+        CloseHandle(held);
+        CHECK((test::attributes(t / "ro.pk3") & FILE_ATTRIBUTE_READONLY) != 0);
+    }
+    fs.delete_file(t / "ro.pk3");
+    CHECK_FALSE(test::exists(t / "ro.pk3"));
+}
+
 TEST_CASE("delete removes a file and reports what is missing") {
     TempFolder t;
     Win32FileSystem fs;
@@ -115,8 +274,9 @@ TEST_CASE("Win32 errors map to the classic numbers") {
         std::uint32_t win32;
         std::int32_t classic;
     };
-    const Row rows[] = {{2, 53},   {3, 76},  {5, 70},  {80, 58}, {183, 58}, {39, 61},
-                        {112, 61}, {32, 75}, {33, 75}, {1, 75},  {123, 75}, {1392, 75}};
+    const Row rows[] = {{2, 53},   {3, 76},  {5, 70},  {80, 58},  {183, 58}, {39, 61},
+                        {112, 61}, {32, 75}, {33, 75}, {1, 75},   {123, 75}, {1392, 75},
+                        {23, 57},  {30, 57}, {31, 57}, {1117, 57}};
     for (const Row& r : rows) {
         CAPTURE(r.win32);
         CHECK(win32::classic_error_number(r.win32) == r.classic);

@@ -84,8 +84,23 @@ void make_folder(const std::string& path) {
     CreateDirectoryW(widen(path).c_str(), nullptr);
 }
 
+void make_folders(const std::string& path) {
+    const std::wstring wide = widen(path);
+    for (auto cut = wide.find(L'\\', 3); cut != std::wstring::npos; cut = wide.find(L'\\', cut + 1))
+        CreateDirectoryW(wide.substr(0, cut).c_str(), nullptr);
+    CreateDirectoryW(wide.c_str(), nullptr);
+}
+
+void remove_tree(const std::string& path) {
+    remove_tree(widen(path));
+}
+
 void set_attributes(const std::string& path, DWORD attributes) {
     SetFileAttributesW(widen(path).c_str(), attributes);
+}
+
+DWORD attributes(const std::string& path) {
+    return GetFileAttributesW(widen(path).c_str());
 }
 
 }  // namespace pakscour::test

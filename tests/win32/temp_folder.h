@@ -27,6 +27,12 @@ void write_file(const std::string& path, const std::string& content);
 std::string read_file(const std::string& path);
 bool exists(const std::string& path);
 void make_folder(const std::string& path);
+// Makes the folder and every missing folder above it.
+void make_folders(const std::string& path);
+// Removes a folder with everything in it, read-only files included.
+void remove_tree(const std::string& path);
 void set_attributes(const std::string& path, DWORD attributes);
+// The file's attributes, INVALID_FILE_ATTRIBUTES when it does not exist.
+DWORD attributes(const std::string& path);
 
 }  // namespace pakscour::test

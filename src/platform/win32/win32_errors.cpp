@@ -18,7 +18,14 @@ std::int32_t classic_error_number(std::uint32_t win32_error) {
         case 39:                      // ERROR_HANDLE_DISK_FULL
         case 112:
             return err::disk_full;  // ERROR_DISK_FULL
-        case 32:                    // ERROR_SHARING_VIOLATION
+        case 23:                    // ERROR_CRC
+        case 27:                    // ERROR_SECTOR_NOT_FOUND
+        case 29:                    // ERROR_WRITE_FAULT
+        case 30:                    // ERROR_READ_FAULT
+        case 31:                    // ERROR_GEN_FAILURE
+        case 1117:                  // ERROR_IO_DEVICE
+            return err::device_io;
+        case 32:  // ERROR_SHARING_VIOLATION
         case 33:
             return err::path_file_access;  // ERROR_LOCK_VIOLATION
         default:

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <tuple>
+#include <utility>
+
 #include "platform/runtime_error.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_errors.h"
@@ -15,6 +18,11 @@ wchar_t fold(wchar_t c) {
     return c;
 }
 
+std::wstring folded(std::wstring text) {
+    if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
 bool plain_file(const WIN32_FIND_DATAW& d) {
     constexpr DWORD excluded = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
                                FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE |
@@ -22,24 +30,14 @@ bool plain_file(const WIN32_FIND_DATAW& d) {
     return (d.dwFileAttributes & excluded) == 0;
 }
 
-// Closes a handle when it goes out of scope.
-struct HandleGuard {
-    HANDLE h;
-    ~HandleGuard() {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    }
-};
-
-bool file_size(const std::wstring& path, ULONGLONG& size) {
-    WIN32_FILE_ATTRIBUTE_DATA a;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &a)) return false;
-    size = (static_cast<ULONGLONG>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
-    return true;
-}
-
 std::wstring parent_folder(const std::wstring& path) {
     const auto cut = path.find_last_of(L"\\/");
     return cut == std::wstring::npos ? std::wstring(L".") : path.substr(0, cut);
+}
+
+bool is_folder(const std::wstring& path) {
+    const DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 }  // namespace
@@ -66,6 +64,10 @@ bool wildcard_match(std::wstring_view name, std::wstring_view pattern) {
     return p == pattern.size();
 }
 
+Win32FileSystem::Win32FileSystem() : store_(VirtualStore::of_current_user()) {}
+
+Win32FileSystem::Win32FileSystem(VirtualStore store) : store_(std::move(store)) {}
+
 Win32FileSystem::~Win32FileSystem() {
     close_find();
 }
@@ -77,97 +79,144 @@ void Win32FileSystem::close_find() {
 
 std::string Win32FileSystem::find_first(const std::string& pattern) {
     close_find();
-    pattern_path_ = widen(pattern);
-    const auto cut = pattern_path_.find_last_of(L"\\/");
-    file_pattern_ = cut == std::wstring::npos ? pattern_path_ : pattern_path_.substr(cut + 1);
-    return next_match(true);
+    folders_.clear();
+    next_folder_ = 0;
+    shadowed_.clear();
+    const std::wstring wide = widen(pattern);
+    const auto cut = wide.find_last_of(L"\\/");
+    if (cut == std::wstring::npos) {
+        file_pattern_ = wide;
+        folders_.emplace_back(std::wstring(), false);
+    } else {
+        file_pattern_ = wide.substr(cut + 1);
+        const std::wstring folder = wide.substr(0, cut);
+        if (std::wstring copy = store_.copy_of(folder); !copy.empty())
+            folders_.emplace_back(std::move(copy), true);
+        folders_.emplace_back(folder, false);
+    }
+    return next_match();
 }
 
 std::string Win32FileSystem::find_next() {
-    return next_match(false);
+    return next_match();
 }
 
-std::string Win32FileSystem::next_match(bool first) {
+std::string Win32FileSystem::next_match() {
     WIN32_FIND_DATAW d;
-    for (bool start = first;; start = false) {
-        if (start) {
-            HANDLE h = FindFirstFileW(pattern_path_.c_str(), &d);
+    for (;;) {
+        if (!find_) {
+            if (next_folder_ >= folders_.size()) return {};
+            std::tie(folder_, listing_store_) = folders_[next_folder_++];
+            const std::wstring path =
+                folder_.empty() ? file_pattern_ : folder_ + L"\\" + file_pattern_;
+            HANDLE h = FindFirstFileW(path.c_str(), &d);
             if (h == INVALID_HANDLE_VALUE) {
                 const DWORD e = GetLastError();
+                // A missing folder, or one without a match, adds nothing to the list.
                 if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ||
                     e == ERROR_NO_MORE_FILES)
-                    return {};
-                raise_win32_error(e, narrow(pattern_path_));
+                    continue;
+                folders_.clear();
+                raise_win32_error(e, narrow(path));
             }
             find_ = h;
-        } else {
-            if (!find_) return {};
-            if (!FindNextFileW(static_cast<HANDLE>(find_), &d)) {
-                close_find();
-                return {};
+        } else if (!FindNextFileW(static_cast<HANDLE>(find_), &d)) {
+            const DWORD e = GetLastError();
+            close_find();
+            if (e != ERROR_NO_MORE_FILES) {
+                // The list broke off: ending it here would pass for a complete list.
+                folders_.clear();
+                raise_error(err::device_io, narrow(folder_));
             }
+            continue;
         }
-        if (plain_file(d) && wildcard_match(d.cFileName, file_pattern_)) return narrow(d.cFileName);
+        if (!wildcard_match(d.cFileName, file_pattern_)) continue;
+        // Whatever the VirtualStore copy holds under a name is what the games see under it,
+        // even when that is a folder or a hidden file.
+        std::wstring key = folded(d.cFileName);
+        if (listing_store_) {
+            shadowed_.insert(std::move(key));
+        } else if (shadowed_.count(key) != 0) {
+            continue;
+        }
+        if (plain_file(d)) return narrow(d.cFileName);
     }
+}
+
+unsigned long Win32FileSystem::make_folder(const std::wstring& path) {
+    return CreateDirectoryW(path.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
 }
 
 std::string Win32FileSystem::create_folder(const std::string& path) {
     const std::wstring wide = widen(path);
-    if (!CreateDirectoryW(wide.c_str(), nullptr)) raise_win32_error(GetLastError(), path);
+    const DWORD e = make_folder(wide);
+    if (e == ERROR_SUCCESS) {
+        flush_folder(parent_folder(wide));
+        return path;
+    }
+    // Refused below a protected folder: the games write there through the VirtualStore, and
+    // so does this. Where the VirtualStore copy of the content folder does not exist, no file
+    // to be moved is in it, and the originals in the real folder could not be deleted either:
+    // then the refusal stands, before anything is copied.
+    if (e == ERROR_ACCESS_DENIED || e == ERROR_PATH_NOT_FOUND) {
+        const std::wstring copy = store_.copy_of(wide);
+        if (!copy.empty() && is_folder(parent_folder(copy))) {
+            if (const DWORD again = make_folder(copy); again != ERROR_SUCCESS)
+                raise_win32_error(again, narrow(copy));
+            flush_folder(parent_folder(copy));
+            return narrow(copy);
+        }
+    }
+    raise_win32_error(e, path);
+}
+
+std::wstring Win32FileSystem::where(const std::wstring& path) const {
+    std::wstring copy = store_.copy_of(path);
+    if (!copy.empty() && GetFileAttributesW(copy.c_str()) != INVALID_FILE_ATTRIBUTES) return copy;
     return path;
 }
 
 std::uint64_t Win32FileSystem::stage_copy(const std::string& from, const std::string& to) {
-    const std::wstring src = widen(from);
-    const std::wstring dst = widen(to);
-    if (!CopyFileW(src.c_str(), dst.c_str(), TRUE)) {
-        const DWORD e = GetLastError();
-        // A failed copy may leave a partial target behind; it is ours only when the target did
-        // not exist before.
-        if (e != ERROR_FILE_EXISTS && e != ERROR_ALREADY_EXISTS) DeleteFileW(dst.c_str());
-        raise_win32_error(e, to);
-    }
-    // Make the copy durable and check it is whole before anyone deletes the original.
-    DWORD failure = ERROR_SUCCESS;
-    {
-        HandleGuard copy{CreateFileW(dst.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
-        LARGE_INTEGER copied{};
-        ULONGLONG original = 0;
-        if (copy.h == INVALID_HANDLE_VALUE || !FlushFileBuffers(copy.h) ||
-            !GetFileSizeEx(copy.h, &copied)) {
-            failure = GetLastError();
-        } else if (!file_size(src, original)) {
-            failure = GetLastError();
-        } else if (static_cast<ULONGLONG>(copied.QuadPart) != original) {
-            failure = ERROR_WRITE_FAULT;
-        }
-    }
-    if (failure != ERROR_SUCCESS) {
-        DeleteFileW(dst.c_str());
-        if (failure == ERROR_WRITE_FAULT) raise_error(err::device_io, to);
-        raise_win32_error(failure, to);
-    }
-    // The folder entry: file systems that allow it flush the folder too; NTFS journals it.
-    HandleGuard folder{CreateFileW(parent_folder(dst).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
-    if (folder.h != INVALID_HANDLE_VALUE) FlushFileBuffers(folder.h);
-    ++staged_;
-    ULONGLONG size = 0;
-    file_size(dst, size);
-    return size;
+    if (!batch_open_) sources_.clear();
+    batch_open_ = true;
+    const std::wstring requested = widen(from);
+    std::wstring source = where(requested);
+    const std::uint64_t bytes =
+        staged_.stage(source, widen(to), source == requested ? from : narrow(source), to);
+    sources_[requested] = std::move(source);
+    return bytes;
 }
 
-std::size_t Win32FileSystem::commit_copies(RuntimeError&) {
-    const std::size_t named = staged_;
-    staged_ = 0;
-    return named;
+std::size_t Win32FileSystem::commit_copies(RuntimeError& failure) {
+    batch_open_ = false;
+    return staged_.commit(failure);
 }
 
 void Win32FileSystem::delete_file(const std::string& path) {
-    const std::wstring wide = widen(path);
-    if (!DeleteFileW(wide.c_str())) raise_win32_error(GetLastError(), path);
+    const std::wstring requested = widen(path);
+    std::wstring actual;
+    if (const auto it = sources_.find(requested); it != sources_.end()) {
+        actual = it->second;
+        sources_.erase(it);
+    } else {
+        actual = where(requested);
+    }
+    if (DeleteFileW(actual.c_str())) return;
+    DWORD e = GetLastError();
+    // A read-only original is moved like any other: the attribute goes just before the delete
+    // is tried again, and comes back if that fails too.
+    const DWORD attributes = GetFileAttributesW(actual.c_str());
+    if (e == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        const DWORD cleared = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+        if (SetFileAttributesW(actual.c_str(), cleared != 0 ? cleared : FILE_ATTRIBUTE_NORMAL)) {
+            if (DeleteFileW(actual.c_str())) return;
+            e = GetLastError();
+            SetFileAttributesW(actual.c_str(), attributes);
+        }
+    }
+    raise_win32_error(e, actual == requested ? path : narrow(actual));
 }
 
 }  // namespace pakscour::win32

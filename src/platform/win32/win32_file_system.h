@@ -1,37 +1,71 @@
-// The file system over Win32 (FindFirstFileW, CreateDirectoryW, CopyFileW, DeleteFileW):
-// enumerations return only plain files, copies are flushed and size-checked before returning.
+// The file system over Win32, as the games see it: a content folder below a protected folder
+// (Program Files) is listed together with its VirtualStore copy, each name once, and a file is
+// copied from and deleted where it really is. Enumerations return only plain, visible files;
+// copies are staged in hidden temporary files and named in batches once they are on disk.
 #pragma once
 
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/file_system.h"
+#include "platform/win32/staged_copies.h"
+#include "platform/win32/virtual_store.h"
 
 namespace pakscour::win32 {
 
 class Win32FileSystem : public FileSystem {
   public:
-    Win32FileSystem() = default;
+    // With the protected folders and the VirtualStore of the current user.
+    Win32FileSystem();
+    explicit Win32FileSystem(VirtualStore store);
     Win32FileSystem(const Win32FileSystem&) = delete;
     Win32FileSystem& operator=(const Win32FileSystem&) = delete;
     ~Win32FileSystem() override;
 
+    // A folder missing at the start is an empty enumeration; a failure to start raises the
+    // matching number, and a failure in the middle of the list raises 57.
     std::string find_first(const std::string& pattern) override;
     std::string find_next() override;
+    // Makes the folder where it is asked for; when that is refused below a protected folder
+    // (or its parent exists only in the VirtualStore), makes it in the VirtualStore copy
+    // instead, if the copy's parent exists. Returns the path of the folder made.
     std::string create_folder(const std::string& path) override;
-    // Each staged copy is still made whole, durable and named at once; the commit only counts.
     std::uint64_t stage_copy(const std::string& from, const std::string& to) override;
     std::size_t commit_copies(RuntimeError& failure) override;
+    // Deletes the file where it really is; a read-only file loses the attribute just before.
     void delete_file(const std::string& path) override;
+
+  protected:
+    // CreateDirectoryW: 0, or the Win32 error of the failure.
+    virtual unsigned long make_folder(const std::wstring& path);
 
   private:
     void close_find();
-    std::string next_match(bool first);
+    std::string next_match();
+    // Where the file `path` names really is: its VirtualStore copy when there is one.
+    std::wstring where(const std::wstring& path) const;
 
-    void* find_ = nullptr;       // the FindFirstFileW handle, nullptr when none is open
-    std::wstring pattern_path_;  // the whole pattern, folder included
-    std::wstring file_pattern_;  // its last component, "*.pk3"
-    std::size_t staged_ = 0;
+    VirtualStore store_;
+    StagedCopies staged_;
+    // The sources of the copies staged since the last commit, and of the last batch, by the
+    // path the caller gave: each original is deleted from where it was copied.
+    std::map<std::wstring, std::wstring> sources_;
+    bool batch_open_ = false;
+
+    // The enumeration: the folders to list in turn (the VirtualStore copy first, marked true),
+    // the one being listed, its FindFirstFileW handle, and the upper-cased names found in the
+    // VirtualStore copy, which shadow the real folder's entries of the same name.
+    std::vector<std::pair<std::wstring, bool>> folders_;
+    std::size_t next_folder_ = 0;
+    std::wstring folder_;
+    bool listing_store_ = false;
+    void* find_ = nullptr;       // nullptr when no folder is being listed
+    std::wstring file_pattern_;  // the last component of the pattern, "*.pk3"
+    std::set<std::wstring> shadowed_;
 };
 
 // Case-insensitive wildcard match of a long file name ("*" any run, "?" one character). Win32

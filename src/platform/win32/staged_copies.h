@@ -1,0 +1,58 @@
+// Crash-safe copies in batches. Each copy is written into a hidden temporary file in its
+// target's folder; a commit then makes the whole batch durable (flushing several files at once),
+// gives each copy its final name without replacing anything, and flushes the folders that
+// received names. A file therefore bears its final name only once it is whole and on disk, even
+// when the program is killed at any moment.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/runtime_error.h"
+
+namespace pakscour::win32 {
+
+class StagedCopies {
+  public:
+    StagedCopies() = default;
+    StagedCopies(const StagedCopies&) = delete;
+    StagedCopies& operator=(const StagedCopies&) = delete;
+    // Removes the copies staged and not committed.
+    ~StagedCopies();
+
+    // Copies `source` into a hidden temporary file in the folder of `target` and checks that
+    // the copy is as long as the source; `from` and `to` name the two in errors. A missing
+    // source raises 53 (76 when its folder is missing), a missing target folder 76; a failed
+    // copy leaves nothing behind. Returns the number of bytes copied. A target that exists is
+    // found by the commit, which stops at that copy (58).
+    std::uint64_t stage(const std::wstring& source, const std::wstring& target,
+                        const std::string& from, const std::string& to);
+
+    // Gives each staged copy the source's attributes (read-only included) and times, flushes
+    // it, and names it, in the order staged. Returns how many now bear their final names; the
+    // others are removed and `failure` describes the first of them.
+    std::size_t commit(RuntimeError& failure);
+
+  private:
+    struct Copy {
+        void* file;           // the temporary file, open for writing
+        std::wstring temp;    // its path
+        std::wstring target;  // the final path
+        std::string to;       // the final path as the caller named it
+        std::uint32_t attributes;
+        std::int64_t times[3];  // creation, last access, last write (FILETIME values)
+    };
+
+    void discard(Copy& copy);
+
+    std::vector<Copy> copies_;
+    std::vector<char> buffer_;
+    unsigned serial_ = 0;
+};
+
+// Flushes a folder's entries to disk, where the file system allows it.
+void flush_folder(const std::wstring& folder);
+
+}  // namespace pakscour::win32

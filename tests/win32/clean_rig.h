@@ -1,0 +1,45 @@
+// The program over a real Win32FileSystem (or a subclass of it), its main window prepared for a
+// Call of Duty install folder as the load step leaves it, with a fixed clock (06/12/2026
+// 14:05:09, so the backup folder's stamp is 061226140509) and recording doubles for the message
+// boxes and the shell.
+#pragma once
+
+#include <string>
+
+#include "engine/clean.h"
+#include "main_window.h"
+#include "platform/platform.h"
+#include "test_platform.h"
+#include "ui/program.h"
+
+namespace pakscour::test {
+
+struct CleanRig {
+    CleanRig(FileSystem& fs, const std::string& cod_path)
+        : program(Platform{fs, registry, shell, clock, app, forms}) {
+        prepare_main_window(program, cod_path, "", "");
+    }
+    forms::Control& ctl(const char* name) { return program.context().frmMain.ctl(name); }
+    // Ticks the Call of Duty box (which scans).
+    void tick_cod() { ctl("chkCleanCod").set_value(1); }
+    // Ticks the Call of Duty box, then clicks Clean. False when the program ended through its
+    // error report.
+    bool clean() {
+        try {
+            tick_cod();
+            frmMain::cmdClean_Click(program.context());
+        } catch (const ProgramEnded&) {
+            return false;
+        }
+        return true;
+    }
+
+    EmptyRegistry registry;
+    RecordingShell shell;
+    FixedClock clock;
+    RecordingApp app;
+    forms::Application forms;
+    Program program;
+};
+
+}  // namespace pakscour::test

@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# Kills the Windows program's clean of a few hundred files at random moments. After every kill
+# each file must be whole in the content folder or in the backup folder (or both), and whatever
+# bears a file's name in the backup folder must be that file, whole. The mover runs in a copy of
+# the prefix WINEPREFIX names, or in a new one. PAKSCOUR_KILL_CYCLES sets the number of kills
+# (50 by default); cleans that finish before their kill come on top. Prints one count line.
+#   kill_test.sh WINE MOVER_EXE
+set -euo pipefail
+wine=$1
+mover=$2
+kills=${PAKSCOUR_KILL_CYCLES:-50}
+file_count=300
+stamp=061226140509  # the mover's fixed clock
+temp_prefix=.pakscour-copy-
+export WINEDEBUG=-all
+
+work=$(mktemp -d /tmp/pakscour-kill.XXXXXX)
+server_prefix=""
+cleanup() {
+    if [ -n "$server_prefix" ]; then WINEPREFIX=$server_prefix wineserver -k 2>/dev/null || true; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX/drive_c" ]; then
+    cp -a "$WINEPREFIX" "$work/prefix"
+fi
+export WINEPREFIX=$work/prefix
+server_prefix=$WINEPREFIX
+[ -d "$WINEPREFIX/drive_c" ] || "$wine" wineboot -i </dev/null >/dev/null 2>&1
+wineserver -w
+# One server for all cycles, so that each start of the mover is quick; its output must not
+# hold the caller's pipes open.
+wineserver -p </dev/null >/dev/null 2>&1
+
+# The files, with random sizes up to 48 KiB, each a slice of one random text at a random place;
+# the first one is empty.
+pool=$work/pool
+mkdir "$pool"
+head -c 49152 /dev/urandom | base64 -w 0 >"$work/block"
+awk -v n="$file_count" -v dir="$pool" -v seed="$RANDOM" '
+    { block = $0 }
+    END {
+        srand(seed)
+        for (i = 0; i < n; i++) {
+            size = i == 0 ? 0 : int(rand() * (48 * 1024 + 1))
+            file = dir "/mod_" i ".pk3"
+            printf "%s", substr(block, 1 + int(rand() * (length(block) - size)), size) >file
+            close(file)
+        }
+    }' "$work/block"
+# "SHA1 NAME" of each file in a folder (none when the folder is missing), sorted by name.
+sums() {
+    if [ -d "$1" ]; then find "$1" -maxdepth 1 -type f -exec sha1sum {} +; fi | sed 's|  .*/| |' | sort -k2
+}
+sums "$pool" >"$work/pool.sums"
+
+install=$WINEPREFIX/drive_c/killtest
+content=$install/Main
+backup=$content/$stamp
+mkfifo "$work/started"
+now_us() { echo $(($(date +%s%N) / 1000)); }
+
+# One clean of a fresh folder, killed after a random delay of up to $1 microseconds, or left to
+# finish when $1 is 0. Sets: finished (1 or 0), took_us, named (files whole in the backup
+# folder), moved (of those, the ones gone from the content folder), lost, partial.
+cycle() {
+    local max_us=$1 pid status=0 started=""
+    rm -rf "$install"
+    mkdir -p "$content"
+    cp -p "$pool"/* "$content/"
+    "$wine" "$mover" 'C:\killtest' >"$work/started" 2>"$work/mover.err" &
+    pid=$!
+    exec 3<"$work/started"
+    read -r -n 1 -t 120 started <&3 || true
+    exec 3<&-
+    if [ "$started" != s ]; then
+        { wait "$pid"; } 2>/dev/null || true
+        echo "kill_test: the mover did not start: $(cat "$work/mover.err")" >&2
+        exit 1
+    fi
+    local start_us
+    start_us=$(now_us)
+    if [ "$max_us" -gt 0 ]; then
+        local delay_us=$(((RANDOM * 32768 + RANDOM) % (max_us + 1)))
+        sleep "$(printf '%d.%06d' $((delay_us / 1000000)) $((delay_us % 1000000)))"
+        kill -KILL "$pid" 2>/dev/null || true
+    fi
+    { wait "$pid"; } 2>/dev/null || status=$?
+    took_us=$(($(now_us) - start_us))
+    if [ "$status" = 0 ]; then
+        finished=1
+    elif [ "$status" = 137 ]; then
+        finished=0
+    else
+        echo "kill_test: the mover failed ($status): $(cat "$work/mover.err")" >&2
+        exit 1
+    fi
+    sums "$content" >"$work/content.sums"
+    sums "$backup" >"$work/backup.sums"
+    read -r named moved lost partial < <(awk -v temp="$temp_prefix" '
+        FILENAME ~ /pool.sums$/ { want[$2] = $1; next }
+        FILENAME ~ /content.sums$/ { in_content[$2] = $1; next }
+        index($2, temp) == 1 { next }
+        {
+            in_backup[$2] = $1
+            if (want[$2] != $1) { partial++; print "partial: " $2 > "/dev/stderr" }
+        }
+        END {
+            for (name in want) {
+                c = in_content[name] == want[name]; b = in_backup[name] == want[name]
+                if (!c && !b) { lost++; print "lost: " name > "/dev/stderr" }
+                if (b) named++
+                if (b && !c) moved++
+            }
+            print named + 0, moved + 0, lost + 0, partial + 0
+        }' "$work/pool.sums" "$work/content.sums" "$work/backup.sums")
+}
+
+begin=$(date +%s)
+# A clean left to finish tells how long one takes (the second one, once the caches are warm);
+# each kill then comes at a random moment within that time, and a clean that still finished
+# first sets the time anew from its own.
+for _ in 1 2; do
+    cycle 0
+    if [ "$lost" != 0 ] || [ "$partial" != 0 ] || [ "$moved" != "$file_count" ]; then
+        echo "kill_test: FAILED: the clean left to finish moved $moved of $file_count files" >&2
+        exit 1
+    fi
+done
+first_took_us=$took_us
+max_us=$((took_us * 95 / 100))
+killed=0 finished_first=0 lost_total=0 partial_total=0
+# The killed cycles by the moment of the kill: before any copy was named (while copying or
+# flushing), after some were named but before any original was deleted, while originals were
+# being deleted, after the last one.
+staging=0 naming=0 deleting=0 after=0
+cycles=0
+while [ "$killed" -lt "$kills" ] && [ "$cycles" -lt $((2 * kills + 10)) ]; do
+    cycles=$((cycles + 1))
+    cycle "$max_us"
+    lost_total=$((lost_total + lost))
+    partial_total=$((partial_total + partial))
+    if [ "$finished" = 1 ]; then
+        finished_first=$((finished_first + 1))
+        if [ "$moved" != "$file_count" ]; then
+            echo "kill_test: a clean that finished moved only $moved files" >&2
+            lost_total=$((lost_total + 1))
+        fi
+        max_us=$((took_us * 95 / 100))
+    else
+        killed=$((killed + 1))
+        if [ "$named" = 0 ]; then
+            staging=$((staging + 1))
+        elif [ "$moved" = 0 ]; then
+            naming=$((naming + 1))
+        elif [ "$moved" -lt "$file_count" ]; then
+            deleting=$((deleting + 1))
+        else
+            after=$((after + 1))
+        fi
+    fi
+done
+echo "kill cycles: $cycles, killed: $killed ($staging before naming, $naming while naming," \
+    "$deleting while deleting, $after after the last delete), finished first: $finished_first," \
+    "files lost: $lost_total, partial files under a backup name: $partial_total," \
+    "one clean: $((first_took_us / 1000)) ms, $(($(date +%s) - begin)) s in all"
+if [ "$lost_total" != 0 ] || [ "$partial_total" != 0 ] || [ "$killed" -lt "$kills" ]; then
+    echo "kill_test: FAILED" >&2
+    exit 1
+fi

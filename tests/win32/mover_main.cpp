@@ -1,0 +1,36 @@
+// The child program of the Windows kill test: `win32_mover INSTALL_FOLDER` cleans the Call of
+// Duty folder INSTALL_FOLDER\Main with the real Win32 file system, writing one byte to its
+// standard output just before the clean starts and, when it completes, the seconds it took to
+// its standard error. Exit status 0 when the clean completed.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "clean_rig.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_file_system.h"
+
+int wmain(int argc, wchar_t** argv) {
+    using namespace pakscour;
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: win32_mover INSTALL_FOLDER\n");
+        return 2;
+    }
+    win32::Win32FileSystem fs;
+    test::CleanRig rig(fs, win32::narrow(argv[1]));
+    DWORD written = 0;
+    if (!WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "s", 1, &written, nullptr) || written != 1)
+        return 3;
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    const bool cleaned = rig.clean() && rig.app.boxes.empty();
+    QueryPerformanceCounter(&end);
+    if (!cleaned) {
+        for (const auto& box : rig.app.boxes) std::fprintf(stderr, "%s\n", box.text.c_str());
+        return 1;
+    }
+    std::fprintf(stderr, "clean took %.3f s\n",
+                 static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
+    return 0;
+}

@@ -1,0 +1,226 @@
+// The VirtualStore as the games see it: the program over the real Win32 file system, with Call
+// of Duty installed below Program Files and archives that Windows redirected into the user's
+// VirtualStore. Wine redirects nothing itself, so files placed in the prefix's VirtualStore
+// folder reach exactly the code that finds them on Windows.
+#include <doctest/doctest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "clean_rig.h"
+#include "platform/win32/virtual_store.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_file_system.h"
+#include "temp_folder.h"
+
+namespace pakscour {
+
+using win32::VirtualStore;
+using win32::Win32FileSystem;
+
+namespace {
+
+const std::string program_files = "C:\\Program Files (x86)";
+const std::string game = program_files + "\\Activision\\Call of Duty";
+const std::string stamp = "061226140509";
+
+std::string local_app_data() {
+    wchar_t buffer[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, MAX_PATH);
+    REQUIRE((n > 0 && n < MAX_PATH));
+    return win32::narrow(std::wstring(buffer, n));
+}
+
+// Call of Duty's Main folder below Program Files and its VirtualStore copy, made for the test
+// and removed afterwards. It refuses to touch an install that is already there.
+struct Install {
+    explicit Install(bool real_main = true) {
+        REQUIRE_FALSE(test::exists(program_files + "\\Activision"));
+        REQUIRE_FALSE(test::exists(store_activision));
+        test::make_folders(real_main ? real : game);
+        test::make_folders(store);
+    }
+    ~Install() {
+        test::remove_tree(program_files + "\\Activision");
+        test::remove_tree(store_activision);
+    }
+    std::string store_activision =
+        local_app_data() + "\\VirtualStore\\Program Files (x86)\\Activision";
+    std::string real = game + "\\Main";
+    std::string store = store_activision + "\\Call of Duty\\Main";
+};
+
+std::vector<std::string> sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Refuses to make folders below one folder, as Windows refuses a user who is not an
+// administrator below Program Files; Wine lets everyone write everywhere.
+class RefusingFileSystem : public Win32FileSystem {
+  public:
+    explicit RefusingFileSystem(const std::string& refused) : refused_(win32::widen(refused)) {}
+
+  protected:
+    unsigned long make_folder(const std::wstring& path) override {
+        if (path.size() > refused_.size() &&
+            CompareStringOrdinal(path.data(), static_cast<int>(refused_.size()), refused_.data(),
+                                 static_cast<int>(refused_.size()), TRUE) == CSTR_EQUAL)
+            return ERROR_ACCESS_DENIED;
+        return Win32FileSystem::make_folder(path);
+    }
+
+  private:
+    std::wstring refused_;
+};
+
+}  // namespace
+
+TEST_CASE("the VirtualStore copy of a path below a protected folder") {
+    const VirtualStore store({L"C:\\Program Files", L"C:\\Program Files (x86)\\", L"C:/Windows",
+                              L"relative\\folder", L"\\\\server\\share"},
+                             L"C:\\Users\\me\\AppData\\Local\\VirtualStore");
+    struct Row {
+        const wchar_t* path;
+        const wchar_t* copy;  // empty: not protected
+    };
+    const Row rows[] = {
+        {L"C:\\Program Files (x86)\\Activision\\Call of Duty\\Main",
+         L"C:\\Users\\me\\AppData\\Local\\VirtualStore\\Program Files (x86)\\Activision\\Call of "
+         L"Duty\\Main"},
+        {L"c:\\PROGRAM FILES\\Game\\main\\x.pk3",
+         L"C:\\Users\\me\\AppData\\Local\\VirtualStore\\PROGRAM FILES\\Game\\main\\x.pk3"},
+        {L"C:/Program Files/Game",
+         L"C:\\Users\\me\\AppData\\Local\\VirtualStore\\Program Files\\Game"},
+        {L"C:\\Program Files", L"C:\\Users\\me\\AppData\\Local\\VirtualStore\\Program Files"},
+        {L"C:\\Windows\\x", L"C:\\Users\\me\\AppData\\Local\\VirtualStore\\Windows\\x"},
+        {L"C:\\Program Filesx\\Game", L""},
+        {L"C:\\Program", L""},
+        {L"D:\\Program Files\\Game", L""},
+        {L"C:\\Games\\CoD\\Main", L""},
+        {L"relative\\folder\\x", L""},
+        {L"\\\\server\\share\\x", L""},
+        {L"", L""},
+    };
+    for (const Row& r : rows) {
+        CAPTURE(win32::narrow(r.path));
+        CHECK(store.copy_of(r.path) == r.copy);
+    }
+    CHECK(VirtualStore({L"C:\\Program Files"}, L"").copy_of(L"C:\\Program Files\\x").empty());
+}
+
+TEST_CASE("archives only in the VirtualStore are listed, moved byte for byte and shown") {
+    Install install;
+    test::write_file(install.real + "\\pak0.pk3", "stock");
+    test::write_file(install.store + "\\pak1.pk3", "stock, patched");
+    const std::string big(70000, 'z');
+    test::write_file(install.store + "\\zz_alien.pk3", big);
+    test::write_file(install.store + "\\mod_fun.pk3", "");
+
+    Win32FileSystem fs;
+    test::CleanRig rig(fs, game);
+    rig.tick_cod();
+    CHECK(sorted(rig.ctl("List1").items()) ==
+          std::vector<std::string>{"mod_fun.pk3", "zz_alien.pk3"});
+    REQUIRE(rig.clean());
+    CHECK(rig.app.boxes.empty());
+
+    // Wine lets the user write below Program Files, so the backup folder is in the real one.
+    const std::string backup = install.real + "\\" + stamp;
+    CHECK(test::read_file(backup + "\\zz_alien.pk3") == big);
+    CHECK(test::read_file(backup + "\\mod_fun.pk3").empty());
+    CHECK_FALSE(test::exists(install.store + "\\zz_alien.pk3"));
+    CHECK_FALSE(test::exists(install.store + "\\mod_fun.pk3"));
+    CHECK(test::read_file(install.store + "\\pak1.pk3") == "stock, patched");
+    CHECK(test::read_file(install.real + "\\pak0.pk3") == "stock");
+
+    CHECK(rig.ctl("lblStatusBar").caption() == "Alien files moved to: " + backup);
+    CHECK(rig.program.context().state.backup_path == backup);
+    rig.ctl("lblStatusBar").raise_click();
+    REQUIRE(rig.shell.calls.size() == 1);
+    CHECK(rig.shell.calls[0].file == backup);
+    CHECK(rig.shell.calls[0].verb == std::optional<std::string>("explore"));
+}
+
+TEST_CASE("a name in both folders is listed once and moved from the VirtualStore") {
+    Install install;
+    test::write_file(install.real + "\\same.pk3", "real");
+    test::write_file(install.store + "\\SAME.PK3", "virtual");
+    // A hidden VirtualStore file hides the real one of the same name too, as the game sees it.
+    test::write_file(install.real + "\\shadow.pk3", "real");
+    test::write_file(install.store + "\\shadow.pk3", "hidden");
+    test::set_attributes(install.store + "\\shadow.pk3", FILE_ATTRIBUTE_HIDDEN);
+    test::write_file(install.real + "\\only_real.pk3", "real");
+    test::write_file(install.store + "\\only_virtual.pk3", "virtual");
+
+    Win32FileSystem fs;
+    test::CleanRig rig(fs, game);
+    rig.tick_cod();
+    CHECK(sorted(rig.ctl("List1").items()) ==
+          std::vector<std::string>{"SAME.PK3", "only_real.pk3", "only_virtual.pk3"});
+    REQUIRE(rig.clean());
+    CHECK(rig.app.boxes.empty());
+
+    const std::string backup = install.real + "\\" + stamp;
+    CHECK(test::read_file(backup + "\\SAME.PK3") == "virtual");
+    CHECK(test::read_file(backup + "\\only_real.pk3") == "real");
+    CHECK(test::read_file(backup + "\\only_virtual.pk3") == "virtual");
+    CHECK_FALSE(test::exists(install.store + "\\SAME.PK3"));
+    CHECK_FALSE(test::exists(install.real + "\\only_real.pk3"));
+    CHECK_FALSE(test::exists(install.store + "\\only_virtual.pk3"));
+    // The real file the VirtualStore hid is untouched, and the game now sees it.
+    CHECK(test::read_file(install.real + "\\same.pk3") == "real");
+    CHECK(test::read_file(install.real + "\\shadow.pk3") == "real");
+    CHECK(test::exists(install.store + "\\shadow.pk3"));
+    std::vector<std::string> now;
+    for (std::string n = fs.find_first(install.real + "\\*.pk3"); !n.empty(); n = fs.find_next())
+        now.push_back(n);
+    CHECK(now == std::vector<std::string>{"same.pk3"});
+}
+
+TEST_CASE("where the real content folder cannot take the backup folder, the VirtualStore does") {
+    struct Row {
+        const char* what;
+        bool refused;    // making folders below Program Files is refused
+        bool real_main;  // the real Main folder exists
+    };
+    const Row rows[] = {{"refused", true, true}, {"no real Main folder", false, false}};
+    for (const Row& r : rows) {
+        CAPTURE(r.what);
+        Install install(r.real_main);
+        test::write_file(install.store + "\\alien.pk3", "virtual");
+        test::write_file(install.store + "\\ro.pk3", "read-only");
+        test::set_attributes(install.store + "\\ro.pk3", FILE_ATTRIBUTE_READONLY);
+        RefusingFileSystem fs(r.refused ? program_files : "Q:\\nowhere");
+        test::CleanRig rig(fs, game);
+        REQUIRE(rig.clean());
+        CHECK(rig.app.boxes.empty());
+
+        const std::string backup = install.store + "\\" + stamp;
+        CHECK(test::read_file(backup + "\\alien.pk3") == "virtual");
+        CHECK(test::read_file(backup + "\\ro.pk3") == "read-only");
+        CHECK((test::attributes(backup + "\\ro.pk3") & FILE_ATTRIBUTE_READONLY) != 0);
+        CHECK_FALSE(test::exists(install.store + "\\alien.pk3"));
+        CHECK_FALSE(test::exists(install.store + "\\ro.pk3"));
+        CHECK_FALSE(test::exists(install.real + "\\" + stamp));
+        CHECK(rig.ctl("lblStatusBar").caption() == "Alien files moved to: " + backup);
+        CHECK(rig.program.context().state.backup_path == backup);
+    }
+}
+
+TEST_CASE("refused with no VirtualStore copy of the folder: nothing is made and nothing moves") {
+    Install install;
+    test::remove_tree(install.store);
+    test::write_file(install.real + "\\alien.pk3", "real");
+    RefusingFileSystem fs(program_files);
+    test::CleanRig rig(fs, game);
+    CHECK_FALSE(rig.clean());
+    REQUIRE(rig.app.boxes.size() == 1);
+    CHECK(rig.app.boxes[0].text.find("Error number:  70") != std::string::npos);
+    CHECK(test::read_file(install.real + "\\alien.pk3") == "real");
+    CHECK_FALSE(test::exists(install.store));
+    CHECK_FALSE(test::exists(install.real + "\\" + stamp));
+}
+
+}  // namespace pakscour
