@@ -8,8 +8,9 @@
 #      header is handed to qemu-i386. The registration dies with the run; the machine is untouched;
 #   3. as root: the handler "pakscour-i386" is registered on the machine's binfmt_misc (mounted
 #      if it is not), its interpreter installed at a fixed path outside the clone. The last run
-#      that uses it removes it again (wine32_release, from the caller's exit trap); runs at the
-#      same time share it through a lock.
+#      that uses it removes it again, and unmounts binfmt_misc if a run of ours mounted it and
+#      nothing else is registered (wine32_release, from the caller's exit trap); runs at the same
+#      time share it through a lock.
 # Otherwise it fails and says what is missing. wine32_describe prints which way was taken.
 #
 # The interpreter sets QEMU_RESERVED_VA=0xc0000000: without that 3 GiB guest address space,
@@ -19,6 +20,8 @@ wine32_handler=pakscour-i386
 wine32_interpreter=/usr/local/libexec/pakscour/qemu-i386-wine
 wine32_lock_file=/run/lock/pakscour-wine32.lock
 [ -d /run/lock ] || wine32_lock_file=/tmp/pakscour-wine32.lock
+# Present while binfmt_misc is mounted because a run of ours mounted it.
+wine32_mount_mark=$wine32_lock_file.mounted
 wine32_binfmt=/proc/sys/fs/binfmt_misc
 # The i386 ELF executable header (class 32-bit, little endian, type EXEC or DYN, machine 3).
 wine32_magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
@@ -91,6 +94,11 @@ wine32_release() {
         if [ -e "$wine32_binfmt/$wine32_handler" ]; then
             echo -1 >"$wine32_binfmt/$wine32_handler" 2>/dev/null || true
         fi
+        local others
+        others=$(find "$wine32_binfmt" -mindepth 1 -maxdepth 1 ! -name register ! -name status)
+        if [ -e "$wine32_mount_mark" ] && [ -z "$others" ]; then
+            umount "$wine32_binfmt" 2>/dev/null && rm -f "$wine32_mount_mark"
+        fi
     fi
     exec {wine32_lock_fd}>&-
     wine32_lock_fd=""
@@ -150,16 +158,21 @@ wine32_ensure() {
             "$interp_dir/qemu-i386-wine" "$script" "$@"
     fi
     rm -rf "$interp_dir"
+    wine32_global
+}
 
-    # The machine's own binfmt_misc, as root.
+# The machine's own binfmt_misc, as root.
+wine32_global() {
     if [ "$(id -u)" -ne 0 ]; then
         echo "32-bit programs cannot run here, this kernel has no private binfmt_misc, and" \
             "registering a qemu handler for the machine needs root: run scripts/test-windows" \
             "as root" >&2
         return 1
     fi
+    wine32_hold
     if [ ! -e "$wine32_binfmt/register" ]; then
-        mount -t binfmt_misc binfmt_misc "$wine32_binfmt" || return 1
+        mount -t binfmt_misc binfmt_misc "$wine32_binfmt" || { wine32_release; return 1; }
+        : >"$wine32_mount_mark"
     fi
     # A fixed path outside the clone, so that a registration left by a killed run still works.
     if ! cmp -s <(wine32_interpreter_text) "$wine32_interpreter" 2>/dev/null; then
@@ -168,7 +181,6 @@ wine32_ensure() {
         chmod 755 "$wine32_interpreter.new"
         mv -f "$wine32_interpreter.new" "$wine32_interpreter"
     fi
-    wine32_hold
     if [ ! -e "$wine32_binfmt/$wine32_handler" ]; then
         # A concurrent run may register it at the same moment; either registration serves.
         wine32_registration "$wine32_handler" "$wine32_interpreter" \
