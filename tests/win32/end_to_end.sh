@@ -5,6 +5,7 @@
 # folder, which is checked on disk. Needs a display (DISPLAY) and, ideally, a fresh prefix
 # in WINEPREFIX to copy.
 #   end_to_end.sh WINE PAKSCOUR_EXE DRIVER_EXE
+# WINE runs pakscour.exe and must hand its exit code back (a loader, or cmake/wine32-run.sh).
 # The registry edits and the driver may run under another loader with another driver build:
 # PAKSCOUR_E2E_TOOL_WINE and PAKSCOUR_E2E_DRIVER (a 64-bit driver under wine64 works the windows
 # of a 32-bit pakscour.exe, and starts in a fraction of the time of a 32-bit program under
@@ -13,7 +14,9 @@ set -euo pipefail
 wine=$1
 exe=$2
 driver=${PAKSCOUR_E2E_DRIVER:-$3}
-tool_wine=${PAKSCOUR_E2E_TOOL_WINE:-$wine}
+# WINE may be a launcher that takes only programs (cmake/wine32-run.sh): Wine's own tools run
+# under the plain loader.
+tool_wine=${PAKSCOUR_E2E_TOOL_WINE:-$(command -v /usr/lib/wine/wine64 || echo wine)}
 export WINEDEBUG=-all
 # Generous waits: a 32-bit program under emulation takes a minute or more to start; a wait that
 # succeeds ends at once.
