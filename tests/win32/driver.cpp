@@ -1,10 +1,13 @@
 // A small tool for the end-to-end test: finds the program's windows by title and works their
 // controls by messages, printing what it reads. Exit status 0 on success, 1 when a window or
-// control is not found or a wait times out.
+// control is not found or a wait times out. It may be a 64-bit build working the windows of the
+// 32-bit program: the messages it sends carry no pointers but those Wine and Windows marshal
+// between processes (WM_GETTEXT, LB_GETTEXT).
 //
 //   pakscour_driver wait TITLE [MS]        wait until a window with that title is visible
 //   pakscour_driver gone TITLE [MS]        wait until no such window is visible
 //   pakscour_driver texts TITLE            print the texts of its controls, one a line
+//   pakscour_driver texts-when TITLE [MS]  wait for the window, then print its texts at once
 //   pakscour_driver items TITLE            print the entries of its list box
 //   pakscour_driver checked TITLE CAPTION  print 1 when that check box is ticked, else 0
 //   pakscour_driver enabled TITLE CAPTION  print 1 when that control is enabled, else 0
@@ -32,8 +35,9 @@ using pakscour::win32::widen;
 std::wstring text_of(HWND h) {
     wchar_t buffer[2048] = {};
     DWORD_PTR got = 0;
+    // A program under emulation may take seconds to answer.
     SendMessageTimeoutW(h, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
-                        5000, &got);
+                        30000, &got);
     return buffer;
 }
 
@@ -110,13 +114,19 @@ int run(const std::vector<std::string>& a) {
     const std::string& title = a[1];
     const std::string arg = a.size() > 2 ? a[2] : "";
 
-    if (cmd == "wait" || cmd == "gone") {
+    if (cmd == "wait" || cmd == "gone" || cmd == "texts-when") {
         const DWORD timeout = arg.empty() ? 10000 : static_cast<DWORD>(std::atoi(arg.c_str()));
         const DWORD start = GetTickCount();
-        while ((find_window(title) != nullptr) != (cmd == "wait")) {
+        const bool present = cmd != "gone";
+        HWND found = nullptr;
+        while (((found = find_window(title)) != nullptr) != present) {
             if (GetTickCount() - start > timeout) return fail("timed out: " + cmd + " " + title);
             Sleep(50);
         }
+        // Read in the same process: a short-lived window (the splash) may be gone by the time
+        // another driver process has started.
+        if (cmd == "texts-when")
+            for (HWND c : children(found)) print(text_of(c));
         return 0;
     }
     if (cmd == "box" || cmd == "box-ok") {

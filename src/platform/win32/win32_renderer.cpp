@@ -15,10 +15,6 @@ const wchar_t* const message_class_name = L"PakscourMessages";
 constexpr UINT wm_reap = WM_APP + 10;
 constexpr UINT wm_check_quit = WM_APP + 11;
 
-// The classic dialog font of the windows' layouts.
-constexpr const char* default_face = "MS Sans Serif";
-constexpr double default_points = 8;
-
 void register_classes() {
     static bool done = false;
     if (done) return;
@@ -46,35 +42,18 @@ void register_classes() {
 }  // namespace
 
 Win32Renderer::Win32Renderer(AppServices& app, forms::Application& application)
-    : app_(app), application_(application), dpi_(screen_dpi()) {
+    : app_(app), application_(application), dpi_(screen_dpi()), fonts_(dpi_.y) {
     register_classes();
     messages_ = CreateWindowExW(0, message_class_name, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
                                 nullptr, GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(messages_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(messages_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&message_proc));
-    default_font_ = font({default_face, default_points, false, false});
 }
 
 Win32Renderer::~Win32Renderer() {
     windows_.clear();
     retired_.clear();
     if (messages_) DestroyWindow(messages_);
-    for (auto& [key, f] : fonts_) DeleteObject(f);
-}
-
-HFONT Win32Renderer::font(const forms::Font& f) {
-    const std::string face = f.name.empty() ? default_face : f.name;
-    const double points = f.size > 0 ? f.size : default_points;
-    const std::string key =
-        face + "|" + std::to_string(points) + "|" + (f.bold ? "b" : "") + (f.underline ? "u" : "");
-    if (auto it = fonts_.find(key); it != fonts_.end()) return it->second;
-    HFONT h =
-        CreateFontW(font_height(points, dpi_.y), 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                    f.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, widen(face).c_str());
-    if (!h) h = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    fonts_[key] = h;
-    return h;
 }
 
 void Win32Renderer::create(forms::Form& f) {

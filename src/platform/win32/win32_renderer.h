@@ -13,6 +13,7 @@
 
 #include "platform/app_services.h"
 #include "platform/forms/application.h"
+#include "platform/win32/win32_fonts.h"
 #include "platform/win32/win32_metrics.h"
 
 namespace pakscour::win32 {
@@ -43,9 +44,8 @@ class Win32Renderer : public forms::Renderer {
     AppServices& app() const { return app_; }
     forms::Application& application() const { return application_; }
     Dpi dpi() const { return dpi_; }
-    // The window's default font, and cached fonts of the model.
-    HFONT default_font() const { return default_font_; }
-    HFONT font(const forms::Font& f);
+    // The fonts of the model, made once.
+    FontCache& fonts() { return fonts_; }
 
   private:
     static LRESULT CALLBACK message_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -56,8 +56,7 @@ class Win32Renderer : public forms::Renderer {
     forms::Application& application_;
     Dpi dpi_;
     HWND messages_ = nullptr;
-    HFONT default_font_ = nullptr;
-    std::map<std::string, HFONT> fonts_;
+    FontCache fonts_;
     std::map<const forms::Form*, std::unique_ptr<Win32Window>> windows_;
     std::vector<std::unique_ptr<Win32Window>> retired_;
     bool quit_ = false;

@@ -7,6 +7,7 @@
 #include "platform/uncaught.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_app_services.h"
+#include "platform/win32/win32_label_fit.h"
 #include "platform/win32/win32_renderer.h"
 #include "platform/win32/win32_resources.h"
 
@@ -51,7 +52,18 @@ DWORD window_style(const forms::Form& f) {
 }
 
 DWORD window_ex_style(const forms::Form& f) {
-    return f.border == forms::BorderStyle::FixedDialog ? WS_EX_DLGMODALFRAME : 0;
+    // A title bar without an icon of the window's own: with the dialog frame, neither Windows
+    // nor Wine puts a stand-in icon there.
+    const bool titled = f.has_caption && f.border != forms::BorderStyle::None;
+    return f.border == forms::BorderStyle::FixedDialog || (titled && f.icon.empty())
+               ? WS_EX_DLGMODALFRAME
+               : 0;
+}
+
+DWORD label_align(const forms::Control& c) {
+    return c.alignment == forms::Alignment::Center  ? SS_CENTER
+           : c.alignment == forms::Alignment::Right ? SS_RIGHT
+                                                    : SS_LEFT;
 }
 
 }  // namespace
@@ -144,10 +156,9 @@ void Win32Window::create_control(forms::Control& c) {
     std::wstring text = widen(c.caption());
     switch (c.kind()) {
         case ControlKind::Label:
-            style |= SS_NOTIFY | SS_NOPREFIX;
-            style |= c.alignment == forms::Alignment::Center  ? SS_CENTER
-                     : c.alignment == forms::Alignment::Right ? SS_RIGHT
-                                                              : SS_LEFT;
+            // Labels are transparent and may overlap (the splash's credit lines do): each draws
+            // its whole text over what lies below, clipped by no sibling.
+            style = WS_CHILD | SS_NOTIFY | SS_NOPREFIX | label_align(c);
             break;
         case ControlKind::CheckBox:
             cls = L"BUTTON";
@@ -246,10 +257,23 @@ void Win32Window::place(const Native& n) {
 }
 
 void Win32Window::set_font(const Native& n) {
-    const forms::Font& f = n.control->font();
-    HFONT font = f.name.empty() && f.size == 0 && !f.bold && !f.underline ? renderer_.default_font()
-                                                                          : renderer_.font(f);
-    SendMessageW(n.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    const forms::Control& c = *n.control;
+    if (c.kind() != ControlKind::Label) {
+        SendMessageW(n.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(renderer_.fonts().get(c.font())),
+                     TRUE);
+        return;
+    }
+    RECT r{};
+    GetClientRect(n.hwnd, &r);
+    const LabelLook look = fit_label(renderer_.fonts(), c.font(), widen(c.caption()),
+                                     label_align(c), r.right, r.bottom);
+    const LONG_PTR style = GetWindowLongPtrW(n.hwnd, GWL_STYLE);
+    SetWindowLongPtrW(n.hwnd, GWL_STYLE, (style & ~SS_ELLIPSISMASK) | look.ellipsis);
+    SendMessageW(n.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(look.font), FALSE);
+    // A transparent label cannot wipe its old text itself: the window repaints what lies below.
+    GetWindowRect(n.hwnd, &r);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    RedrawWindow(hwnd_, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void Win32Window::update_timer(const forms::Control& c) {
@@ -325,7 +349,9 @@ void Win32Window::control_changed(forms::Control& c, Property p) {
     HWND h = n->hwnd;
     switch (p) {
         case Property::Caption:
-            if (h) SetWindowTextW(h, widen(c.caption()).c_str());
+            if (!h) break;
+            SetWindowTextW(h, widen(c.caption()).c_str());
+            if (c.kind() == ControlKind::Label) set_font(*n);
             break;
         case Property::Enabled:
             if (h) EnableWindow(h, c.enabled());
@@ -364,6 +390,7 @@ void Win32Window::control_changed(forms::Control& c, Property p) {
             break;
         case Property::Geometry:
             place(*n);
+            if (h && c.kind() == ControlKind::Label) set_font(*n);
             break;
         case Property::TimerEnabled:
         case Property::TimerInterval:
@@ -511,11 +538,18 @@ LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORSTATIC: {
             HDC dc = reinterpret_cast<HDC>(wp);
             COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
-            for (const Native& n : natives_)
-                if (n.hwnd == reinterpret_cast<HWND>(lp) && n.control->fore_color())
-                    text = colour(*n.control->fore_color());
+            bool label = false;
+            for (const Native& n : natives_) {
+                if (n.hwnd != reinterpret_cast<HWND>(lp)) continue;
+                if (n.control->fore_color()) text = colour(*n.control->fore_color());
+                label = n.control->kind() == ControlKind::Label;
+            }
             SetTextColor(dc, text);
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            if (label) {
+                SetBkMode(dc, TRANSPARENT);
+                return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+            }
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         }
         case WM_PAINT: {
