@@ -77,17 +77,25 @@ add "Call of Duty" InstallPath 'C:\Games\CoD'
 add "Call of Duty" Version 1.5
 add "Call of Duty United Offensive" InstallPath 'C:\Games\CoD'
 add "Call of Duty United Offensive" Version 1.51
-add "Call of Duty 2" InstallPath 'C:\Games\CoD2\'
+# Call of Duty 2 where its retail installer puts it: what the game downloads there lies in the
+# user's VirtualStore copy of the folder.
+add "Call of Duty 2" InstallPath 'C:\Program Files (x86)\Activision\Call of Duty 2\'
 add "Call of Duty 2" Version 1.3
 
 games=$WINEPREFIX/drive_c/Games
 rm -rf "$games"
-mkdir -p "$games/CoD/Main/dir.pk3" "$games/CoD/uo" "$games/CoD2/main"
+mkdir -p "$games/CoD/Main/dir.pk3" "$games/CoD/uo"
 for f in pak0.pk3 pak1.pk3 .hidden.pk3; do echo "stock $f" >"$games/CoD/Main/$f"; done
 for f in zz_alien.pk3 mod_fun.pk3; do echo "alien $f" >"$games/CoD/Main/$f"; done
 echo stock >"$games/CoD/uo/pakuo00.pk3"
 echo "alien uo" >"$games/CoD/uo/uo_alien.pk3"
-echo stock >"$games/CoD2/main/iw_00.iwd"
+cod2="$WINEPREFIX/drive_c/Program Files (x86)/Activision/Call of Duty 2/main"
+profile=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -n 1)
+cod2_store="$profile/AppData/Local/VirtualStore/Program Files (x86)/Activision/Call of Duty 2/main"
+mkdir -p "$cod2" "$cod2_store"
+echo stock >"$cod2/iw_00.iwd"
+head -c 70000 /dev/urandom >"$cod2_store/vs_alien.iwd"
+cp "$cod2_store/vs_alien.iwd" "$work/vs_alien.iwd"
 wineserver -w
 
 "$wine" "$exe" &
@@ -132,6 +140,19 @@ sleep 1.1  # a new second, so a new stamp
 drive click "Pakscour v2.1" "&Clean"
 uo_backup=$(find "$games/CoD/uo" -mindepth 1 -maxdepth 1 -type d)
 [ -f "$uo_backup/uo_alien.pk3" ] && [ -f "$games/CoD/uo/pakuo00.pk3" ] || fail "UO clean"
+
+# Call of Duty 2: its downloads are only in the VirtualStore copy of its folder. They are listed,
+# and the clean moves them into a stamped folder in the real folder, which the status names.
+drive click "Pakscour v2.1" "Co&D2"
+[ "$(drive items "Pakscour v2.1")" = vs_alien.iwd ] || fail "CoD2 aliens in the VirtualStore not listed"
+drive click "Pakscour v2.1" "&Clean"
+status=$(drive texts "Pakscour v2.1" | grep '^Alien files moved to: ' || true)
+[[ $status =~ ^Alien\ files\ moved\ to:\ C:\\Program\ Files\ \(x86\)\\Activision\\Call\ of\ Duty\ 2\\main\\([0-9]{12})$ ]] ||
+    fail "status after the CoD2 clean: '$status'"
+cmp -s "$work/vs_alien.iwd" "$cod2/${BASH_REMATCH[1]}/vs_alien.iwd" ||
+    fail "vs_alien.iwd not moved whole into the backup folder"
+[ ! -e "$cod2_store/vs_alien.iwd" ] || fail "vs_alien.iwd still in the VirtualStore"
+[ -f "$cod2/iw_00.iwd" ] || fail "the CoD2 stock archive was touched"
 
 # F1 shows the help panel: the window grows.
 before=$(drive height "Pakscour v2.1")
