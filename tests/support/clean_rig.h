@@ -1,7 +1,7 @@
-// The program over a real Win32FileSystem (or a subclass of it), its main window prepared for a
-// Call of Duty install folder as the load step leaves it, with a fixed clock (06/12/2026
-// 14:05:09, so the backup folder's stamp is 061226140509) and recording doubles for the message
-// boxes and the shell.
+// The program over a real file system (or a wrapper of it), its main window prepared for a Call
+// of Duty install folder as the load step leaves it, with recording doubles for the message
+// boxes and the shell. The clock is the caller's, or a fixed one (06/12/2026 14:05:09, so the
+// backup folder's stamp is 061226140509).
 #pragma once
 
 #include <string>
@@ -15,10 +15,12 @@
 namespace pakscour::test {
 
 struct CleanRig {
-    CleanRig(FileSystem& fs, const std::string& cod_path)
+    CleanRig(FileSystem& fs, Clock& clock, const std::string& cod_path = "C:\\Games\\CoD")
         : program(Platform{fs, registry, shell, clock, app, forms}) {
         prepare_main_window(program, cod_path, "", "");
     }
+    CleanRig(FileSystem& fs, const std::string& cod_path) : CleanRig(fs, fixed_clock, cod_path) {}
+
     forms::Control& ctl(const char* name) { return program.context().frmMain.ctl(name); }
     // Ticks the Call of Duty box (which scans).
     void tick_cod() { ctl("chkCleanCod").set_value(1); }
@@ -34,9 +36,9 @@ struct CleanRig {
         return true;
     }
 
+    FixedClock fixed_clock;
     EmptyRegistry registry;
     RecordingShell shell;
-    FixedClock clock;
     RecordingApp app;
     forms::Application forms;
     Program program;
