@@ -6,7 +6,10 @@
 
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "gui_rig.h"
 
@@ -26,7 +29,45 @@ struct Measured {
     int line = 0;   // the height of one line of the label's font
     RECT needed{};  // the text wrapped at word boundaries within the label's width
     TEXTMETRICW tm{};
+    // The columns that the wrapped text really inks, drawn unclipped as the label lays it out;
+    // Wine may draw a line wider than it measured it.
+    int ink_left = 0;
+    int ink_right = 0;
 };
+
+// Draws `text` as a static control with `style` lays it out in `width` pixels, without clipping,
+// and returns the first and last inked columns relative to the layout's left edge.
+std::pair<int, int> inked_columns(HDC screen, HFONT font, const std::wstring& text, LONG_PTR style,
+                                  int width, int height) {
+    constexpr int spare = 48;
+    const int w = width + 2 * spare;
+    const int h = height + 64;
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
+    HGDIOBJ old_font = SelectObject(dc, font);
+    RECT all{0, 0, w, h};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+    const LONG_PTR align = style & SS_TYPEMASK;
+    UINT format = DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_NOCLIP;
+    format |= align == SS_CENTER ? DT_CENTER : align == SS_RIGHT ? DT_RIGHT : DT_LEFT;
+    RECT layout{spare, 0, spare + width, h};
+    DrawTextW(dc, text.c_str(), -1, &layout, format);
+    int left = w, right = -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (GetPixel(dc, x, y) != RGB(255, 255, 255)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    SelectObject(dc, old_font);
+    SelectObject(dc, old_bitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return {left - spare, right - spare};
+}
 
 Measured measure_label(HWND h) {
     Measured m;
@@ -43,6 +84,8 @@ Measured measure_label(HWND h) {
     m.needed = {0, 0, m.client.right, 0};
     DrawTextW(dc, m.text.c_str(), -1, &m.needed,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+    std::tie(m.ink_left, m.ink_right) =
+        inked_columns(dc, font, m.text, m.style, m.client.right, m.needed.bottom);
     SelectObject(dc, old);
     ReleaseDC(h, dc);
     return m;
@@ -68,6 +111,11 @@ int check_labels_fit(Rig& rig, forms::Form& f) {
             // Wrapped at word boundaries, the whole text lies within the label.
             CHECK(m.needed.bottom <= m.client.bottom);
             CHECK(m.needed.right <= m.client.right);
+            // ... and every glyph as drawn, not only as measured.
+            CAPTURE(m.ink_left);
+            CAPTURE(m.ink_right);
+            CHECK(m.ink_left >= 0);
+            CHECK(m.ink_right < m.client.right);
         } else {
             // A label with room for one line: the line fits its height, and only a path may be
             // too long for it, to be shortened in its middle.
