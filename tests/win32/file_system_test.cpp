@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/runtime_error.h"
+#include "platform/win32/staged_copies.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_errors.h"
 #include "platform/win32/win32_file_system.h"
@@ -306,6 +307,20 @@ TEST_CASE("names found through short names are checked against the pattern again
     for (const Row& r : rows) {
         CAPTURE(r.pattern);
         CHECK(win32::wildcard_match(r.name, r.pattern) == r.match);
+    }
+}
+
+TEST_CASE("the number of flushes at a time falls back to eight on any setting out of range") {
+    struct Row {
+        const char* setting;
+        std::size_t flushes;
+    };
+    const Row rows[] = {{nullptr, 8}, {"", 8},  {"1", 1},  {"4", 4},
+                        {"64", 64},   {"0", 8}, {"65", 8}, {"-1", 8},
+                        {"2x", 8},    {"x", 8}, {" 3", 3}, {"99999999999999999999", 8}};
+    for (const Row& r : rows) {
+        CAPTURE(r.setting ? r.setting : "(unset)");
+        CHECK(win32::flushes_at_a_time(r.setting) == r.flushes);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -20,7 +21,7 @@ constexpr DWORD buffer_size = 1 << 20;
 // took 2.2 to 3.3 s to flush one after the other and 0.4 s eight at a time. One flush of the
 // whole volume would serve a batch too, but Windows grants it to administrators only, and Wine
 // does not support it.
-constexpr std::size_t parallel_flushes = 8;
+constexpr std::size_t default_parallel_flushes = 8;
 constexpr wchar_t temp_prefix[] = L".pakscour-copy-";
 
 // Closes a handle when it goes out of scope.
@@ -57,6 +58,14 @@ void remove_file(const std::wstring& path) {
 }
 
 }  // namespace
+
+std::size_t flushes_at_a_time(const char* setting) {
+    if (setting == nullptr) return default_parallel_flushes;
+    char* end = nullptr;
+    const unsigned long n = std::strtoul(setting, &end, 10);
+    if (end == setting || *end != '\0' || n < 1 || n > 64) return default_parallel_flushes;
+    return n;
+}
 
 void flush_folder(const std::wstring& folder) {
     Handle h(CreateFileW(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -174,6 +183,8 @@ std::size_t StagedCopies::commit(RuntimeError& failure) {
                 errors[i] = GetLastError();
         }
     };
+    static const std::size_t parallel_flushes =
+        flushes_at_a_time(std::getenv("PAKSCOUR_FLUSH_THREADS"));
     std::vector<std::thread> helpers;
     for (std::size_t t = 1; t < std::min(parallel_flushes, batch.size()); ++t) {
         try {

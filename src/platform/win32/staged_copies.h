@@ -52,6 +52,12 @@ class StagedCopies {
     unsigned serial_ = 0;
 };
 
+// How many copies a commit flushes at a time: the text of PAKSCOUR_FLUSH_THREADS (1 to 64) or,
+// where it is unset or not such a number, 8. With 1, the program's own thread flushes them one
+// after the other and starts no other thread: 32-bit Wine under qemu user emulation, where the
+// Windows tests may run, crashes in any thread a program starts.
+std::size_t flushes_at_a_time(const char* setting);
+
 // Flushes a folder's entries to disk, where the file system allows it.
 void flush_folder(const std::wstring& folder);
 
