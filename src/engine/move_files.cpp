@@ -1,13 +1,29 @@
 #include "engine/move_files.h"
 
 #include <optional>
+#include <vector>
 
 #include "platform/runtime_error.h"
 
 namespace pakscour {
+namespace {
 
-void move_files(FileSystem& fs, const std::string& from, const std::string& to,
-                std::span<const std::string> names, const MoveBatch& batch) {
+// Takes back the copies of files whose originals stay where they are. A copy that cannot be
+// removed stays beside its original, which loses nothing either.
+void take_back(FileSystem& fs, const std::vector<CommittedCopy>& copies, std::size_t from) {
+    for (std::size_t i = from; i < copies.size(); ++i) {
+        try {
+            fs.remove_copy(copies[i]);
+        } catch (const RuntimeError&) {
+        }
+    }
+}
+
+}  // namespace
+
+MoveResult move_files(FileSystem& fs, const std::string& from, const std::string& to,
+                      std::span<const std::string> names, const MoveBatch& batch) {
+    MoveResult result;
     std::size_t begin = 0;
     while (begin < names.size()) {
         std::optional<RuntimeError> failure;
@@ -25,29 +41,24 @@ void move_files(FileSystem& fs, const std::string& from, const std::string& to,
             }
         }
         RuntimeError commit_failure;
-        if (const std::size_t named = fs.commit_copies(commit_failure); begin + named < end) {
-            end = begin + named;
-            failure = commit_failure;
-        }
-        for (std::size_t i = begin; i < end; ++i) {
+        const std::vector<CommittedCopy> copies = fs.commit_copies(commit_failure);
+        if (begin + copies.size() < end) failure = commit_failure;
+        for (std::size_t i = 0; i < copies.size(); ++i) {
             try {
-                fs.delete_file(from + names[i]);
+                if (!fs.delete_original(copies[i])) ++result.originals_changed;
+                ++result.copied;
             } catch (const RuntimeError&) {
-                // The later files of the batch go back to untouched: their originals are all
-                // still there, so removing their copies loses nothing.
-                for (std::size_t later = i + 1; later < end; ++later) {
-                    try {
-                        fs.delete_file(to + "\\" + names[later]);
-                    } catch (const RuntimeError&) {
-                        // Kept in both places, which loses nothing either.
-                    }
-                }
+                // This file and the batch's later ones stay where they were, each in one
+                // place: their originals are all still there, so removing the copies loses
+                // nothing, and a clean tried again makes no second copy of them.
+                take_back(fs, copies, i);
                 throw;
             }
         }
         if (failure) throw *failure;
         begin = end;
     }
+    return result;
 }
 
 }  // namespace pakscour

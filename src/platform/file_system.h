@@ -5,10 +5,34 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/runtime_error.h"
 
 namespace pakscour {
+
+// Who a file was when a copy read it: enough to tell later that the file at the same place is
+// still that one. The fields are the platform's own (Linux: device, inode, size, modification
+// time in nanoseconds; Windows: volume serial, file ID, size, last-write time).
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t id_high = 0;
+    std::uint64_t id_low = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// A copy that a commit named: where its original was read from and where the copy is, both as
+// exact places in the platform's own form (no lookup ignoring case, no VirtualStore choice),
+// and who the original was when it was read. The Windows texts name them in error reports.
+struct CommittedCopy {
+    std::string source;
+    std::string copy;
+    std::string windows_source;
+    std::string windows_copy;
+    FileIdentity original;
+};
 
 class FileSystem {
   public:
@@ -35,10 +59,19 @@ class FileSystem {
     // Returns the number of bytes copied.
     virtual std::uint64_t stage_copy(const std::string& from, const std::string& to) = 0;
     // Makes the staged copies durable, gives each its final name, in the order staged and
-    // without replacing anything, and makes the names durable. Returns how many copies, from
-    // the first staged on, now bear their final names on disk; the others are removed, and
+    // without replacing anything, and makes the names durable. Returns the copies, from the
+    // first staged on, that now bear their final names on disk; the others are removed, and
     // `failure` describes the first of them. Either way the batch is over.
-    virtual std::size_t commit_copies(RuntimeError& failure) = 0;
+    virtual std::vector<CommittedCopy> commit_copies(RuntimeError& failure) = 0;
+
+    // Ends a file's move: deletes the original that `copy` was read from, at the exact place
+    // it was read from, and only while it is still that file (same identity, size and time).
+    // Returns false, touching nothing, when the original has gone or been replaced since: the
+    // copy then stays as the only one of that file. A refused delete raises.
+    virtual bool delete_original(const CommittedCopy& copy) = 0;
+    // Takes back a committed copy whose original stays: removes the copy at the exact place
+    // it was made. A failure raises.
+    virtual void remove_copy(const CommittedCopy& copy) = 0;
 
     // Deletes a file.
     virtual void delete_file(const std::string& path) = 0;
@@ -48,7 +81,7 @@ class FileSystem {
     void copy_file(const std::string& from, const std::string& to) {
         stage_copy(from, to);
         RuntimeError failure;
-        if (commit_copies(failure) != 1) throw failure;
+        if (commit_copies(failure).size() != 1) throw failure;
     }
 };
 

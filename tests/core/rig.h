@@ -33,7 +33,13 @@ class ListingFileSystem : public FileSystem {
     std::uint64_t stage_copy(const std::string& from, const std::string&) override {
         raise_error(err::invalid_call, from);
     }
-    std::size_t commit_copies(RuntimeError&) override { return 0; }
+    std::vector<CommittedCopy> commit_copies(RuntimeError&) override { return {}; }
+    bool delete_original(const CommittedCopy& copy) override {
+        raise_error(err::invalid_call, copy.windows_source);
+    }
+    void remove_copy(const CommittedCopy& copy) override {
+        raise_error(err::invalid_call, copy.windows_copy);
+    }
     void delete_file(const std::string& path) override { raise_error(err::invalid_call, path); }
 
     std::map<std::string, std::vector<std::string>> listings;
