@@ -7,7 +7,7 @@
 namespace pakscour {
 
 class AppServices {
-public:
+  public:
     virtual ~AppServices() = default;
     // A modal message box with one OK button and no icon; returns when it is closed. CR, LF
     // and CR LF in the text all break lines.

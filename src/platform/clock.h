@@ -6,7 +6,7 @@
 namespace pakscour {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // "DD/MM/YYYY", whatever the locale.
     virtual std::string date_text() = 0;

@@ -21,12 +21,12 @@ constexpr std::uint32_t reg_sz = 1;
 }  // namespace reg
 
 class RegistryStore {
-public:
+  public:
     virtual ~RegistryStore() = default;
     // Opens `sub_key` (levels joined by "\", "" for the root itself) below a predefined root
     // handle (0x80000000..0x80000006). On success fills `key` and returns 0.
-    virtual std::int32_t open_key(RegHandle root, const std::string& sub_key,
-                                  std::uint32_t access, RegHandle& key) = 0;
+    virtual std::int32_t open_key(RegHandle root, const std::string& sub_key, std::uint32_t access,
+                                  RegHandle& key) = 0;
     // Reads a value's data into `data`. `size` is the buffer's size in bytes on the way in and
     // the data's size on the way out. Data that does not fit returns 234 and leaves `data`
     // untouched; a missing value returns 2. Bytes after the data keep their contents.

@@ -30,8 +30,9 @@ constexpr std::int32_t path_not_found = 76;
 // for numbers without one.
 std::string error_description(std::int32_t number);
 
-// Throws a RuntimeError with the number's usual description; `detail`, when given, names the
-// file or folder concerned and is appended to the description.
-[[noreturn]] void raise_error(std::int32_t number, const std::string& detail = {});
+// Throws a RuntimeError with the number's usual description alone, as every run-time error
+// reads ("File already exists"). `item` names, at the call, the file or folder concerned; it is
+// not part of the description.
+[[noreturn]] void raise_error(std::int32_t number, const std::string& item = {});
 
 }  // namespace pakscour

@@ -8,7 +8,7 @@
 namespace pakscour {
 
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
     // ShellExecute-style: a missing verb means the shell's default action; missing or empty
     // parameters and directory mean none. Returns > 32 (or negative) when the shell accepted

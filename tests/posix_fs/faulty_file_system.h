@@ -1,5 +1,6 @@
 // A FileSystem over the real one that fails one chosen operation (counting folder creations,
-// staged copies, commits and deletes from 0) with one chosen kind of failure. "Target exists"
+// staged copies, commits and deletes of originals from 0) with one chosen kind of failure, and
+// refuses every delete of the originals named in `refused`. "Target exists"
 // is provoked for real by creating the target first (at a commit, the target of the batch's
 // middle copy); the other kinds cannot be brought about safely on demand and are raised in
 // place of the operation, which then does nothing. A commit that fails so leaves none of its
@@ -9,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,22 +49,33 @@ class FaultyFileSystem : public FileSystem {
         staged_.push_back(to);
         return bytes;
     }
-    std::size_t commit_copies(RuntimeError& failure) override {
+    std::vector<CommittedCopy> commit_copies(RuntimeError& failure) override {
         const std::vector<std::string> batch = std::exchange(staged_, {});
         const bool fault = due("commit", batch.empty() ? std::string() : batch.front());
         if (fault && kind_ == err::file_exists && !batch.empty())
             take_name(batch[batch.size() / 2]);
-        const std::size_t named = real_.commit_copies(failure);
+        std::vector<CommittedCopy> named = real_.commit_copies(failure);
         if (!fault || kind_ == err::file_exists || batch.empty()) return named;
-        for (std::size_t i = 0; i < named; ++i) real_.delete_file(batch[i]);
+        for (const CommittedCopy& c : named) real_.remove_copy(c);
         failed_item = batch.front();
-        failure = RuntimeError{kind_, error_description(kind_) + ": " + failed_item, {}};
-        return 0;
+        failure = RuntimeError{kind_, error_description(kind_), {}};
+        return {};
     }
-    void delete_file(const std::string& path) override {
+    bool delete_original(const CommittedCopy& copy) override {
+        const std::string& path = copy.windows_source;
         if (due("delete", path)) fail(path);
-        real_.delete_file(path);
+        if (refused.count(path.substr(path.find_last_of('\\') + 1)) != 0) {
+            failed_item = path;
+            raise_error(err::permission_denied, path);
+        }
+        return real_.delete_original(copy);
     }
+    void remove_copy(const CommittedCopy& copy) override { real_.remove_copy(copy); }
+    void delete_file(const std::string& path) override { real_.delete_file(path); }
+
+    // The names of originals whose every delete is refused, as a game holding them open or a
+    // folder the user may not change would.
+    std::set<std::string> refused;
 
     // The operations in the order they were asked for: the operation's name, a blank and the
     // path it concerned (a commit names its batch's first target).

@@ -81,51 +81,37 @@ TEST_CASE_FIXTURE(Fixture, "failures raise their classic numbers and name the Wi
         const char* what;
         std::function<void(PosixFileSystem&)> op;
         std::int32_t number;
-        const char* named;
     };
     const Case cases[] = {
-        {"folder exists", [](auto& f) { f.create_folder("C:\\Main\\Backup"); }, 58,
-         "C:\\Main\\Backup"},
-        {"folder exists in other case", [](auto& f) { f.create_folder("C:\\main\\BACKUP"); }, 58,
-         "C:\\main\\BACKUP"},
-        {"parent missing", [](auto& f) { f.create_folder("C:\\Nowhere\\New"); }, 76,
-         "C:\\Nowhere\\New"},
-        {"drive missing", [](auto& f) { f.create_folder("Q:\\New"); }, 76, "Q:\\New"},
-        {"bad folder name", [](auto& f) { f.create_folder("C:\\Main\\a*b"); }, 76, "a*b"},
+        {"folder exists", [](auto& f) { f.create_folder("C:\\Main\\Backup"); }, 58},
+        {"folder exists in other case", [](auto& f) { f.create_folder("C:\\main\\BACKUP"); }, 58},
+        {"parent missing", [](auto& f) { f.create_folder("C:\\Nowhere\\New"); }, 76},
+        {"drive missing", [](auto& f) { f.create_folder("Q:\\New"); }, 76},
+        {"bad folder name", [](auto& f) { f.create_folder("C:\\Main\\a*b"); }, 76},
         {"target exists",
-         [](auto& f) { f.copy_file("C:\\Main\\a.pk3", "C:\\Main\\Backup\\a.pk3"); }, 58,
-         "C:\\Main\\Backup\\a.pk3"},
+         [](auto& f) { f.copy_file("C:\\Main\\a.pk3", "C:\\Main\\Backup\\a.pk3"); }, 58},
         {"source missing",
-         [](auto& f) { f.copy_file("C:\\Main\\b.pk3", "C:\\Main\\Backup\\b.pk3"); }, 53,
-         "C:\\Main\\b.pk3"},
+         [](auto& f) { f.copy_file("C:\\Main\\b.pk3", "C:\\Main\\Backup\\b.pk3"); }, 53},
         {"source folder missing",
-         [](auto& f) { f.copy_file("C:\\Gone\\b.pk3", "C:\\Main\\Backup\\b.pk3"); }, 76,
-         "C:\\Gone\\b.pk3"},
+         [](auto& f) { f.copy_file("C:\\Gone\\b.pk3", "C:\\Main\\Backup\\b.pk3"); }, 76},
         {"target folder missing",
-         [](auto& f) { f.copy_file("C:\\Main\\a.pk3", "C:\\Main\\Gone\\a.pk3"); }, 76,
-         "C:\\Main\\Gone\\a.pk3"},
+         [](auto& f) { f.copy_file("C:\\Main\\a.pk3", "C:\\Main\\Gone\\a.pk3"); }, 76},
         {"source is a folder",
-         [](auto& f) { f.copy_file("C:\\Main\\Folder", "C:\\Main\\Backup\\Folder"); }, 70,
-         "C:\\Main\\Folder"},
+         [](auto& f) { f.copy_file("C:\\Main\\Folder", "C:\\Main\\Backup\\Folder"); }, 70},
         {"source is a link",
-         [](auto& f) { f.copy_file("C:\\Main\\link.pk3", "C:\\Main\\Backup\\link.pk3"); }, 70,
-         "C:\\Main\\link.pk3"},
+         [](auto& f) { f.copy_file("C:\\Main\\link.pk3", "C:\\Main\\Backup\\link.pk3"); }, 70},
         {"source is a fifo",
-         [](auto& f) { f.copy_file("C:\\Main\\fifo.pk3", "C:\\Main\\Backup\\fifo.pk3"); }, 70,
-         "C:\\Main\\fifo.pk3"},
-        {"delete missing", [](auto& f) { f.delete_file("C:\\Main\\b.pk3"); }, 53,
-         "C:\\Main\\b.pk3"},
-        {"delete in missing folder", [](auto& f) { f.delete_file("C:\\Gone\\b.pk3"); }, 76,
-         "C:\\Gone\\b.pk3"},
-        {"delete a folder", [](auto& f) { f.delete_file("C:\\Main\\Folder"); }, 70,
-         "C:\\Main\\Folder"},
+         [](auto& f) { f.copy_file("C:\\Main\\fifo.pk3", "C:\\Main\\Backup\\fifo.pk3"); }, 70},
+        {"delete missing", [](auto& f) { f.delete_file("C:\\Main\\b.pk3"); }, 53},
+        {"delete in missing folder", [](auto& f) { f.delete_file("C:\\Gone\\b.pk3"); }, 76},
+        {"delete a folder", [](auto& f) { f.delete_file("C:\\Main\\Folder"); }, 70},
     };
     for (const Case& k : cases) {
         CAPTURE(k.what);
         const RuntimeError e = error_of([&] { k.op(fs); });
         CHECK(e.number == k.number);
-        CHECK(e.description.find(error_description(k.number)) == 0);
-        CHECK(e.description.find(k.named) != std::string::npos);
+        // The usual description alone, with no path added.
+        CHECK(e.description == error_description(k.number));
     }
     // Nothing was overwritten, created or removed by the failures.
     CHECK(read_file(prefix.c("Main/a.pk3")) == "original a");
@@ -155,7 +141,7 @@ TEST_CASE_FIXTURE(Fixture, "a full disk fails the copy with 61 and leaves no par
     const RuntimeError e =
         error_of([&] { fs.copy_file("C:\\Main\\big.pk3", "C:\\Full\\big.pk3"); });
     CHECK(e.number == err::disk_full);
-    CHECK(e.description.find("C:\\Full\\big.pk3") != std::string::npos);
+    CHECK(e.description == "Disk full");
     CHECK_FALSE(fs::exists(prefix.c("Full/big.pk3")));
     CHECK(fs::is_empty(prefix.c("Full")));  // not even a hidden partial copy
     CHECK(read_file(prefix.c("Main/big.pk3")) == big);

@@ -55,14 +55,14 @@ TEST_CASE_FIXTURE(Fixture, "staged copies take their names, in order, only at th
     // Before the commit the folder holds only hidden files.
     for (const std::string& n : names_in(prefix.c("Main/Backup"))) CHECK(n[0] == '.');
     RuntimeError failure;
-    CHECK(fs.commit_copies(failure) == 5);
+    CHECK(fs.commit_copies(failure).size() == 5);
     CHECK(failure.number == 0);
     CHECK(names_in(prefix.c("Main/Backup")) ==
           std::vector<std::string>{"f0.pk3", "f1.pk3", "f2.pk3", "f3.pk3", "f4.pk3"});
     for (int i = 0; i < 5; ++i)
         CHECK(read_file(prefix.c("Main/Backup/f" + std::to_string(i) + ".pk3")) == bytes(i));
     // An empty commit names nothing and is no failure.
-    CHECK(fs.commit_copies(failure) == 0);
+    CHECK(fs.commit_copies(failure).empty());
     CHECK(failure.number == 0);
 }
 
@@ -78,9 +78,9 @@ TEST_CASE_FIXTURE(Fixture, "a name taken before the commit stops the batch at th
         // Another program takes the fourth copy's name.
         std::ofstream(host / "f3.pk3") << "someone else's";
         RuntimeError failure;
-        CHECK(fs.commit_copies(failure) == 3);
+        CHECK(fs.commit_copies(failure).size() == 3);
         CHECK(failure.number == err::file_exists);
-        CHECK(failure.description.find(folder + "\\f3.pk3") != std::string::npos);
+        CHECK(failure.description == "File already exists");
         CHECK(names_in(host) == std::vector<std::string>{"f0.pk3", "f1.pk3", "f2.pk3", "f3.pk3"});
         CHECK(read_file(host / "f2.pk3") == bytes(2));
         CHECK(read_file(host / "f3.pk3") == "someone else's");
@@ -111,10 +111,10 @@ TEST_CASE_FIXTURE(Fixture, "a name that differs only in case from one staged or 
                 stage_error(fs, std::string("C:\\Main\\") + c.from, folder + "\\" + c.to);
             REQUIRE(e);
             CHECK(e->number == err::file_exists);
-            CHECK(e->description.find(folder + "\\" + c.to) != std::string::npos);
+            CHECK(e->description == "File already exists");
         }
         RuntimeError failure;
-        CHECK(fs.commit_copies(failure) == 1);
+        CHECK(fs.commit_copies(failure).size() == 1);
         const fs::path host = prefix.c(folder == made ? "Main/Backup" : "Main/Other");
         CHECK(names_in(host) == std::vector<std::string>{"Named.pk3", "Staged.pk3"});
         CHECK(read_file(host / "Named.pk3") == bytes(0));

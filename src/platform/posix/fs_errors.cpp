@@ -31,11 +31,10 @@ std::int32_t error_number(int errno_value, std::int32_t not_found) {
     }
 }
 
-RuntimeError errno_error(int errno_value, const std::string& windows_path, std::int32_t not_found) {
+RuntimeError errno_error(int errno_value, const std::string& /*windows_path*/,
+                         std::int32_t not_found) {
     const std::int32_t number = error_number(errno_value, not_found);
-    std::string text = error_description(number);
-    if (!windows_path.empty()) text += ": " + windows_path;
-    return RuntimeError{number, std::move(text), {}};
+    return RuntimeError{number, error_description(number), {}};
 }
 
 void raise_errno(int errno_value, const std::string& windows_path, std::int32_t not_found) {

@@ -13,11 +13,11 @@ namespace pakscour::posix {
 // else 75.
 std::int32_t error_number(int errno_value, std::int32_t not_found);
 
-// That error as a value, for failures reported rather than raised; the description names
-// `windows_path`.
+// That error as a value, for failures reported rather than raised. The description is the
+// number's usual one alone; `windows_path` names, at the call, the item concerned.
 RuntimeError errno_error(int errno_value, const std::string& windows_path, std::int32_t not_found);
 
-// Raises that error; the description names `windows_path`.
+// Raises that error.
 [[noreturn]] void raise_errno(int errno_value, const std::string& windows_path,
                               std::int32_t not_found);
 

@@ -11,6 +11,7 @@
 #include "platform/posix/file_data.h"
 #include "platform/posix/fs_errors.h"
 #include "platform/posix/fs_names.h"
+#include "platform/posix/staged_copies.h"
 #include "platform/runtime_error.h"
 
 namespace pakscour::posix {
@@ -47,6 +48,39 @@ int sync_folder(const fs::path& folder) {
     if (!dir) return errno;
     if (::fsync(dir.get()) != 0 && errno != EINVAL) return errno;
     return 0;
+}
+
+// Who the file described by `st` is.
+FileIdentity identity_of(const struct stat& st) {
+    return FileIdentity{
+        static_cast<std::uint64_t>(st.st_dev), 0, static_cast<std::uint64_t>(st.st_ino),
+        static_cast<std::uint64_t>(st.st_size),
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+// Who the file `name` in the open folder `dir` is; nullopt with errno set when it cannot be
+// looked at (ENOENT: there is none).
+std::optional<FileIdentity> identity_at(int dir, const std::string& name) {
+    struct stat st;
+    if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+    return identity_of(st);
+}
+
+// A visible name beside `name` for a file that cannot have it: "name (2).pk3", "name (3).pk3"…
+std::string beside_name(const std::string& name, int n) {
+    const auto dot = name.find_last_of('.');
+    const std::size_t cut = dot == std::string::npos || dot == 0 ? name.size() : dot;
+    return name.substr(0, cut) + " (" + std::to_string(n) + ")" + name.substr(cut);
+}
+
+// Gives a file that was taken out of its name `name` to the hidden `hidden` its name back, or,
+// when another file has the name by now, the first free visible name beside it; then makes
+// that durable, so that a file of another program is neither lost nor left hidden.
+void put_back(int dir, const std::string& hidden, const std::string& name) {
+    int e = rename_no_replace(dir, hidden, name);
+    for (int n = 2; e == EEXIST && n < 1000; ++n)
+        e = rename_no_replace(dir, hidden, beside_name(name, n));
+    ::fsync(dir);
 }
 
 // True for a name that the prefix's mapping would take as it stands: a valid Windows name,
@@ -177,13 +211,13 @@ std::uint64_t PosixFileSystem::stage_copy(const std::string& from, const std::st
     // Non-blocking, so that a FIFO put in the file's place cannot hold the program up.
     constexpr int read_flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
     Fd in;
-    bool opened = false;
-    if (const auto candidate = known_candidate(from)) {
+    fs::path source;
+    if (auto candidate = known_candidate(from)) {
         in = Fd(::open(candidate->c_str(), read_flags));
-        opened = in || errno != ENOENT;
+        if (in || errno != ENOENT) source = std::move(*candidate);
     }
-    if (!opened) {
-        const fs::path source = existing_item(prefix_, from);
+    if (source.empty()) {
+        source = existing_item(prefix_, from);
         in = Fd(::open(source.c_str(), read_flags));
         remember_folder(from, source);
     }
@@ -226,6 +260,7 @@ std::uint64_t PosixFileSystem::stage_copy(const std::string& from, const std::st
     Fd out = staged_.create_temp(folder, partial);
     if (!out) raise_errno(errno, to, err::path_not_found);
     int failure = copy_data(in.get(), out.get(), staged_.try_clone(folder));
+    if (failure == 0) failure = staged_.flush_if_needed(folder, out.get());
     bool short_copy = false;
     if (failure == 0 && ::fchmod(out.get(), before.st_mode & 0777) != 0) failure = errno;
     if (failure == 0) {
@@ -247,7 +282,8 @@ std::uint64_t PosixFileSystem::stage_copy(const std::string& from, const std::st
         // A read error belongs to the source; every other failure to the target.
         raise_errno(failure, failure == EIO ? from : to, err::path_not_found);
     }
-    staged_.add(folder, std::move(partial), std::move(name), to);
+    staged_.add(folder, std::move(partial), std::move(name),
+                CommittedCopy{source.native(), {}, from, to, identity_of(before)});
     if (made != nullptr)
         made->names.insert(key);
     else
@@ -256,14 +292,15 @@ std::uint64_t PosixFileSystem::stage_copy(const std::string& from, const std::st
     return static_cast<std::uint64_t>(before.st_size);
 }
 
-std::size_t PosixFileSystem::commit_copies(RuntimeError& failure) {
-    const std::size_t named = staged_.commit(failure);
+std::vector<CommittedCopy> PosixFileSystem::commit_copies(RuntimeError& failure) {
+    std::vector<CommittedCopy> committed = staged_.commit(failure);
+    const std::size_t named = committed.size();
     // The copies that did not get their names give them back.
     for (std::size_t i = named; i < staged_names_.size(); ++i)
         if (MadeFolder* made = staged_names_[i].first) made->names.erase(staged_names_[i].second);
     staged_names_.clear();
     staged_elsewhere_.clear();
-    return named;
+    return committed;
 }
 
 void PosixFileSystem::delete_file(const std::string& path) {
@@ -282,6 +319,75 @@ void PosixFileSystem::delete_file(const std::string& path) {
     // A copy removed from a made folder frees its name there.
     std::string_view name;
     if (MadeFolder* made = made_folder_of(path, name)) made->names.erase(case_key(name));
+}
+
+int PosixFileSystem::folder_of(const fs::path& host, const std::string& windows_path) {
+    const std::string folder = host.parent_path().native();
+    if (!delete_dir_ || folder != delete_folder_) {
+        delete_dir_ = Fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        delete_folder_ = folder;
+        if (!delete_dir_) {
+            delete_folder_.clear();
+            if (errno == ENOENT || errno == ENOTDIR) return -1;
+            raise_errno(errno, windows_path, err::path_not_found);
+        }
+    }
+    return delete_dir_.get();
+}
+
+std::string PosixFileSystem::hidden_name(int dir) {
+    static constexpr char letters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof letters - 2);
+    std::string name;
+    struct stat st;
+    do {
+        name = ".pakscour-delete-";
+        for (int i = 0; i < 8; ++i) name += letters[pick(random_)];
+    } while (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0);
+    return name;
+}
+
+bool PosixFileSystem::delete_original(const CommittedCopy& copy) {
+    const fs::path host = copy.source;
+    const int dir = folder_of(host, copy.windows_source);
+    if (dir < 0) return false;
+    const std::string name = host.filename().native();
+    // A file that is no longer the one copied is not touched at all.
+    const auto now = identity_at(dir, name);
+    if (!now) {
+        if (errno == ENOENT) return false;
+        raise_errno(errno, copy.windows_source, err::file_not_found);
+    }
+    if (*now != copy.original) return false;
+    // Out of its name first: between the check above and the unlink another program may put a
+    // new file under that name, and the unlink must not take that one.
+    const std::string hidden = hidden_name(dir);
+    if (::renameat2(dir, name.c_str(), dir, hidden.c_str(), RENAME_NOREPLACE) != 0 &&
+        ((errno != EINVAL && errno != ENOSYS) ||
+         ::renameat(dir, name.c_str(), dir, hidden.c_str()) != 0)) {
+        if (errno == ENOENT) return false;
+        raise_errno(errno, copy.windows_source, err::file_not_found);
+    }
+    if (identity_at(dir, hidden) != copy.original) {
+        put_back(dir, hidden, name);
+        return false;
+    }
+    if (::unlinkat(dir, hidden.c_str(), 0) != 0) {
+        const int e = errno;
+        put_back(dir, hidden, name);
+        raise_errno(e, copy.windows_source, err::file_not_found);
+    }
+    return true;
+}
+
+void PosixFileSystem::remove_copy(const CommittedCopy& copy) {
+    if (::unlink(copy.copy.c_str()) != 0)
+        raise_errno(errno, copy.windows_copy, err::file_not_found);
+    // A copy taken back from a made folder frees its name there.
+    std::string_view name;
+    if (MadeFolder* made = made_folder_of(copy.windows_copy, name))
+        made->names.erase(case_key(name));
 }
 
 }  // namespace pakscour::posix

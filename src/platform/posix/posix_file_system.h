@@ -1,12 +1,14 @@
 // The Linux file system behind the FileSystem interface: Windows path texts are mapped into
 // the Wine prefix; enumerations return only regular, non-hidden files with Windows-nameable
-// names; copies are staged in hidden files and named only once flushed to disk and checked.
+// names; copies are staged in hidden files and named only once flushed to disk and checked; an
+// original is deleted only at the exact place it was copied from and while it is that file.
 #pragma once
 
 #include <dirent.h>
 
 #include <filesystem>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/posix/fd.h"
 #include "platform/posix/staged_copies.h"
 #include "platform/posix/wine_prefix.h"
 
@@ -37,9 +40,17 @@ class PosixFileSystem : public FileSystem {
     // stops the commit with 58.) A failed copy leaves no target behind: no space 61, refused
     // 70, read or write error 57. Nothing is flushed yet.
     std::uint64_t stage_copy(const std::string& from, const std::string& to) override;
-    // One flush of each target folder's file system for the whole batch, then the names
-    // (without replacing anything), then one flush of each target folder.
-    std::size_t commit_copies(RuntimeError& failure) override;
+    // One flush of each target folder's file system for the whole batch where that reaches
+    // storage (each copy was flushed as it was made elsewhere), then the names (without
+    // replacing anything), then one flush of each target folder.
+    std::vector<CommittedCopy> commit_copies(RuntimeError& failure) override;
+    // Takes the original out of its name to a hidden one first, so that what is unlinked is
+    // what was checked: a file that another program put in its place meanwhile goes back under
+    // its name (or, when that name was taken again, under a free visible one beside it).
+    // A refusal raises 70.
+    bool delete_original(const CommittedCopy& copy) override;
+    // A missing copy raises 53, a refusal 70.
+    void remove_copy(const CommittedCopy& copy) override;
     // A missing file raises 53 (76 when its folder is missing), a refusal or a folder 70.
     void delete_file(const std::string& path) override;
 
@@ -64,6 +75,10 @@ class PosixFileSystem : public FileSystem {
 
     void close_find();
     std::string next_match();
+    // The open folder that holds `host`, kept for the next call in the same folder.
+    int folder_of(const std::filesystem::path& host, const std::string& windows_path);
+    // A name for an original on its way out, hidden and free in the open folder `dir`.
+    std::string hidden_name(int dir);
 
     WinePrefix prefix_;
     DIR* find_ = nullptr;
@@ -78,6 +93,10 @@ class PosixFileSystem : public FileSystem {
     std::vector<std::pair<MadeFolder*, std::u32string>> staged_names_;
     // The keys of the staged copies bound for other folders: host folder and case-folded name.
     std::unordered_set<std::u32string> staged_elsewhere_;
+    // The folder of the last original deleted.
+    std::string delete_folder_;
+    Fd delete_dir_;
+    std::minstd_rand random_{std::random_device{}()};
 };
 
 }  // namespace pakscour::posix

@@ -6,13 +6,19 @@
 
 #include <cerrno>
 
+#include "platform/posix/flush_kind.h"
 #include "platform/posix/fs_errors.h"
 
 namespace pakscour::posix {
 namespace {
 
-// Gives `from` the name `to` in the folder `dir` unless `to` exists there: 0, or EEXIST or the
-// errno of the failure.
+// Flushes a folder's entries; file systems that cannot flush a folder say EINVAL.
+int sync_folder(int fd) {
+    return ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+}
+
+}  // namespace
+
 int rename_no_replace(int dir, const std::string& from, const std::string& to) {
     if (::renameat2(dir, from.c_str(), dir, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
     if (errno != EINVAL && errno != ENOSYS) return errno;
@@ -21,13 +27,6 @@ int rename_no_replace(int dir, const std::string& from, const std::string& to) {
     ::unlinkat(dir, from.c_str(), 0);
     return 0;
 }
-
-// Flushes a folder's entries; file systems that cannot flush a folder say EINVAL.
-int sync_folder(int fd) {
-    return ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
-}
-
-}  // namespace
 
 StagedCopies::~StagedCopies() {
     clear();
@@ -38,8 +37,14 @@ int StagedCopies::watch(const std::filesystem::path& folder, std::size_t& index)
         if (folders_[index].host == folder.native()) return 0;
     Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd) return errno;
-    folders_.push_back(Folder{folder.native(), std::move(fd), copies_.size()});
+    const bool batch_flush = syncfs_reaches_storage(fd.get());
+    folders_.push_back(Folder{folder.native(), std::move(fd), copies_.size(), batch_flush});
     return 0;
+}
+
+int StagedCopies::flush_if_needed(std::size_t folder, int out) const {
+    if (folders_[folder].batch_flush) return 0;
+    return ::fsync(out) == 0 ? 0 : errno;
 }
 
 Fd StagedCopies::create_temp(std::size_t folder, std::string& temp) {
@@ -60,23 +65,24 @@ void StagedCopies::remove_temp(std::size_t folder, const std::string& temp) {
     ::unlinkat(folders_[folder].fd.get(), temp.c_str(), 0);
 }
 
-void StagedCopies::add(std::size_t folder, std::string temp, std::string name,
-                       std::string windows_target) {
-    copies_.push_back(Copy{std::move(temp), std::move(name), std::move(windows_target), folder});
+void StagedCopies::add(std::size_t folder, std::string temp, std::string name, CommittedCopy copy) {
+    copy.copy = folders_[folder].host + "/" + name;
+    copies_.push_back(Copy{std::move(temp), std::move(name), folder, std::move(copy)});
 }
 
-std::size_t StagedCopies::commit(RuntimeError& failure) {
+std::vector<CommittedCopy> StagedCopies::commit(RuntimeError& failure) {
     const std::size_t count = copies_.size();
     // Copies from `limit` on are not to keep a name; it only ever comes down.
     std::size_t limit = count;
     auto fail = [&](std::size_t at, int error) {
         if (at >= limit) return;
         limit = at;
-        failure = errno_error(error, copies_[at].windows_target, err::path_not_found);
+        failure = errno_error(error, copies_[at].committed.windows_copy, err::path_not_found);
     };
-    // The data of every copy, with one flush per folder's file system rather than per file.
+    // The data of every copy, with one flush per folder's file system rather than per file
+    // where that reaches storage; elsewhere each copy was flushed as it was made.
     for (const Folder& f : folders_)
-        if (::syncfs(f.fd.get()) != 0) fail(f.first, errno);
+        if (f.batch_flush && ::syncfs(f.fd.get()) != 0) fail(f.first, errno);
     // Then the names, in order; a name taken meanwhile stops the batch there.
     std::size_t named = 0;
     for (; named < limit; ++named) {
@@ -95,9 +101,12 @@ std::size_t StagedCopies::commit(RuntimeError& failure) {
         const Copy& c = copies_[i];
         ::unlinkat(folders_[c.folder].fd.get(), (i < named ? c.name : c.temp).c_str(), 0);
     }
+    std::vector<CommittedCopy> committed;
+    committed.reserve(limit);
+    for (std::size_t i = 0; i < limit; ++i) committed.push_back(std::move(copies_[i].committed));
     copies_.clear();
     folders_.clear();
-    return limit;
+    return committed;
 }
 
 void StagedCopies::clear() {

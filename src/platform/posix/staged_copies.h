@@ -1,7 +1,9 @@
 // The copies a PosixFileSystem has staged and not yet committed, each whole in a hidden
-// temporary file beside its target. Committing flushes their data with one call per folder
-// (a flush of that folder's whole file system), names them in order without replacing
-// anything, then flushes their folders: no copy takes its name before its data is on disk.
+// temporary file beside its target. On a file system whose flush of the whole file system is
+// known to reach storage, committing flushes their data with one call per folder; on any other
+// (FUSE, network, unknown) each copy is flushed on its own as it is made. Then the commit names
+// them in order without replacing anything and flushes their folders: no copy takes its name
+// before its data is on disk.
 #pragma once
 
 #include <cstddef>
@@ -10,10 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/posix/fd.h"
 #include "platform/runtime_error.h"
 
 namespace pakscour::posix {
+
+// Gives `from` the name `to` in the open folder `dir` unless `to` exists there: 0, or EEXIST
+// or the errno of the failure.
+int rename_no_replace(int dir, const std::string& from, const std::string& to);
 
 class StagedCopies {
   public:
@@ -34,27 +41,33 @@ class StagedCopies {
     void remove_temp(std::size_t folder, const std::string& temp);
     // Whether a clone of the data is still worth trying in a watched folder.
     bool& try_clone(std::size_t folder) { return folders_[folder].try_clone; }
+    // Hands a whole copy's data, still open in `out`, to storage now when the folder's file
+    // system is not flushed as a whole at the commit: 0 or the errno of the failure.
+    int flush_if_needed(std::size_t folder, int out) const;
     // Records a whole copy in the hidden file `temp` of a watched folder, which is to take the
-    // name `name` there; `windows_target` names it in error reports.
-    void add(std::size_t folder, std::string temp, std::string name, std::string windows_target);
+    // name `name` there. `copy` tells where its original was read and who it was; its `copy`
+    // place is filled in here, and `windows_copy` names it in error reports.
+    void add(std::size_t folder, std::string temp, std::string name, CommittedCopy copy);
     std::size_t size() const { return copies_.size(); }
 
-    // Makes the copies durable and names them. Returns k: the first k copies bear their names
-    // on disk, the others are removed and `failure` describes copy k. The batch is then over.
-    std::size_t commit(RuntimeError& failure);
+    // Makes the copies durable and names them. Returns the first k copies, which bear their
+    // names on disk; the others are removed and `failure` describes copy k. The batch is then
+    // over.
+    std::vector<CommittedCopy> commit(RuntimeError& failure);
 
   private:
     struct Folder {
         std::string host;
         Fd fd;
         std::size_t first;  // the first copy that goes into it
+        bool batch_flush;   // one flush of the file system reaches storage
         bool try_clone = true;
     };
     struct Copy {
         std::string temp;
         std::string name;
-        std::string windows_target;
         std::size_t folder;
+        CommittedCopy committed;
     };
     void clear();
 

@@ -33,8 +33,8 @@ std::int32_t classic_error_number(std::uint32_t win32_error) {
     }
 }
 
-void raise_win32_error(std::uint32_t win32_error, const std::string& path) {
-    raise_error(classic_error_number(win32_error), path);
+void raise_win32_error(std::uint32_t win32_error, const std::string& /*path*/) {
+    raise_error(classic_error_number(win32_error));
 }
 
 }  // namespace pakscour::win32
