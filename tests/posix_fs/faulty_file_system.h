@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <functional>
 #include <set>
 #include <string>
 #include <utility>
@@ -55,6 +56,7 @@ class FaultyFileSystem : public FileSystem {
         if (fault && kind_ == err::file_exists && !batch.empty())
             take_name(batch[batch.size() / 2]);
         std::vector<CommittedCopy> named = real_.commit_copies(failure);
+        if (after_commit) after_commit();
         if (!fault || kind_ == err::file_exists || batch.empty()) return named;
         for (const CommittedCopy& c : named) real_.remove_copy(c);
         failed_item = batch.front();
@@ -76,6 +78,8 @@ class FaultyFileSystem : public FileSystem {
     // The names of originals whose every delete is refused, as a game holding them open or a
     // folder the user may not change would.
     std::set<std::string> refused;
+    // Runs after each commit, before any original of its batch is deleted.
+    std::function<void()> after_commit;
 
     // The operations in the order they were asked for: the operation's name, a blank and the
     // path it concerned (a commit names its batch's first target).
