@@ -294,6 +294,9 @@ std::uint64_t PosixFileSystem::stage_copy(const std::string& from, const std::st
 
 std::vector<CommittedCopy> PosixFileSystem::commit_copies(RuntimeError& failure) {
     std::vector<CommittedCopy> committed = staged_.commit(failure);
+    // The deletes of this batch open their folders afresh: a folder kept open since an earlier
+    // batch may have been removed and made anew at the same place.
+    delete_dir_.reset();
     const std::size_t named = committed.size();
     // The copies that did not get their names give them back.
     for (std::size_t i = named; i < staged_names_.size(); ++i)

@@ -93,7 +93,7 @@ class PosixFileSystem : public FileSystem {
     std::vector<std::pair<MadeFolder*, std::u32string>> staged_names_;
     // The keys of the staged copies bound for other folders: host folder and case-folded name.
     std::unordered_set<std::u32string> staged_elsewhere_;
-    // The folder of the last original deleted.
+    // The folder of the last original deleted in the current batch.
     std::string delete_folder_;
     Fd delete_dir_;
     std::minstd_rand random_{std::random_device{}()};
