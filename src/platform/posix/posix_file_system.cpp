@@ -260,7 +260,6 @@ std::uint64_t PosixFileSystem::stage_copy(const std::string& from, const std::st
     Fd out = staged_.create_temp(folder, partial);
     if (!out) raise_errno(errno, to, err::path_not_found);
     int failure = copy_data(in.get(), out.get(), staged_.try_clone(folder));
-    if (failure == 0) failure = staged_.flush_if_needed(folder, out.get());
     bool short_copy = false;
     if (failure == 0 && ::fchmod(out.get(), before.st_mode & 0777) != 0) failure = errno;
     if (failure == 0) {
@@ -271,6 +270,8 @@ std::uint64_t PosixFileSystem::stage_copy(const std::string& from, const std::st
         else
             short_copy = copied.st_size != after.st_size;
     }
+    // Where the commit's flush would not reach storage, the copy goes there now, whole.
+    if (failure == 0 && !short_copy) failure = staged_.flush_if_needed(folder, out.get());
     // A large copy starts on its way to the disk at once, while the next ones are made, so
     // that the batch's flush finds most of its data written already.
     if (failure == 0 && !short_copy && before.st_size >= early_write_bytes)
