@@ -1,7 +1,9 @@
 // A clean of files on a FUSE file system, through the logging pass-through: every copy's data
 // reaches the file system's program (FSYNC) and the backup folder's entries too (FSYNCDIR)
 // before the original of that copy is unlinked, since a flush of the whole file system
-// (syncfs) never reaches a FUSE program.
+// (syncfs) never reaches a FUSE program. And an original replaced at the last moment, between
+// the check that it is still the file copied and its unlink, is kept, as is the file that took
+// its name meanwhile.
 #include <doctest/doctest.h>
 
 #include <map>
@@ -87,6 +89,29 @@ TEST_SUITE("fuse") {
                              << counts["RENAME"] << " RENAME, " << counts["UNLINK"] << " UNLINK; "
                              << originals
                              << " originals unlinked, each after its copy was flushed");
+    }
+
+    TEST_CASE("on FUSE an original replaced while it is being deleted is kept, with its rival") {
+        if (!fuse_usable_or_skip()) return;
+        FakePrefix base(memory_folder());
+        fs::create_directory(base.root() / "backing");
+        LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log", true);
+        REQUIRE(mount.mounted());
+        FakePrefix prefix(base.root() / "mount");
+        prefix.file("Games/CoD/Main/mod.pk3", "original");
+        posix::PosixFileSystem fs{posix::WinePrefix(prefix.root())};
+        FixedClock clock;
+        CleanRig rig(fs, clock);
+        REQUIRE(rig.clean());
+        const fs::path content = prefix.c("Games/CoD/Main");
+        // The copy and the original, each whole; the file renamed in the original's place
+        // back under a free name beside it; the one that took the name meanwhile untouched.
+        CHECK(holds(content / "061226140509/mod.pk3", "original"));
+        CHECK(holds(content / "mod.pk3.aside", "original"));
+        CHECK(holds(content / "mod (2).pk3", "meddled 1"));
+        CHECK(holds(content / "mod.pk3", "meddled 2"));
+        for (const auto& e : fs::directory_iterator(content))
+            CHECK(e.path().filename().string().rfind(".pakscour-", 0) != 0);
     }
 }
 

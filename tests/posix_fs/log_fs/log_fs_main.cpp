@@ -3,6 +3,11 @@
 // request that decides durability or removes a name: "FSYNC path", "FSYNCDIR path",
 // "UNLINK path", "RENAME from to" (paths as seen in the mount, starting with /). Every other
 // request is passed to ROOT without a log line.
+// With PAKSCOUR_LOG_FS_MEDDLE=1 in its environment it also plays, once, another program that
+// races a delete: when a file is about to be renamed to a hidden ".pakscour-delete-" name, it
+// first moves that file to the same name plus ".aside" and puts a new file ("meddled 1") in its
+// place, which the rename then takes; right after the rename it puts another new file
+// ("meddled 2") under the name.
 #define FUSE_USE_VERSION 31
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,6 +18,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -20,6 +26,7 @@ namespace {
 
 std::string root;
 int log_fd = -1;
+bool meddle = false;
 
 std::string real(const char* path) {
     return root + path;
@@ -94,9 +101,27 @@ int do_unlink(const char* path) {
     return result(::unlink(real(path).c_str()));
 }
 
+// Writes a new file whole at `path`.
+void put_file(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+        std::perror(path.c_str());
+    if (fd >= 0) ::close(fd);
+}
+
 int do_rename(const char* from, const char* to, unsigned int flags) {
+    const std::string target = to;
+    const bool race = meddle && target.find("/.pakscour-delete-") != std::string::npos;
+    if (race) {
+        meddle = false;
+        if (::rename(real(from).c_str(), (real(from) + ".aside").c_str()) != 0) std::perror(from);
+        put_file(real(from), "meddled 1");
+    }
     const int rc = ::renameat2(AT_FDCWD, real(from).c_str(), AT_FDCWD, real(to).c_str(), flags);
     if (rc == 0) log_line(std::string("RENAME ") + from + " " + to);
+    const int e = errno;
+    if (race) put_file(real(from), "meddled 2");
+    errno = e;
     return result(rc);
 }
 
@@ -174,6 +199,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     root = argv[1];
+    const char* meddling = std::getenv("PAKSCOUR_LOG_FS_MEDDLE");
+    meddle = meddling != nullptr && std::string(meddling) == "1";
     log_fd = ::open(argv[2], O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (log_fd < 0) {
         std::perror(argv[2]);
