@@ -1,11 +1,15 @@
 // Where a game is installed when its registry key in the prefix or registry in use has no
 // install folder: the platform looks in the other places players keep games (Steam libraries,
-// other Wine prefixes) and answers with the folder as the file system layer names it and the
-// version text found in the same place.
+// other Wine prefixes, the program's own folder) and answers with the folder as the file system
+// layer names it and the version text found in the same place. Folders the player named on the
+// command line come ahead of every other place, the registry included.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "registry/named_folders.h"
 
 namespace pakscour {
 
@@ -27,6 +31,10 @@ class GameFinder {
     // The first place, in the platform's order, that holds the game; nothing when none does.
     // Unreadable or malformed places are skipped; this never raises.
     virtual std::optional<FoundGame> find(const GameQuery& game) = 0;
+    // The folder the player named for the game (its version is ""); nothing when none holds it.
+    virtual std::optional<FoundGame> named(const GameQuery&) { return std::nullopt; }
+    // The folders the player named that cannot be used, each to be reported.
+    virtual std::vector<RejectedFolder> rejected_folders() { return {}; }
 };
 
 // A finder that finds nothing: the registry is then the only source, as for a platform that

@@ -154,7 +154,7 @@ struct HomeRig {
         : prefix(posix::WinePrefix::from_environment()),
           fs(prefix),
           registry(prefix.root()),
-          games(posix::PosixGameFinder::from_environment(prefix.root())),
+          games(posix::PosixGameFinder::from_environment(prefix)),
           program(Platform{fs, registry, shell, clock, app, forms, *games}),
           ctx(program.context()),
           main(ctx.frmMain) {}

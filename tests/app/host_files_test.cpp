@@ -4,7 +4,7 @@
 
 #include "home_rig.h"
 #include "platform/posix/host_files.h"
-#include "platform/posix/lutris_game_file.h"
+#include "platform/posix/launcher_yaml.h"
 
 using namespace pakscour;
 using namespace pakscour::test;
@@ -39,7 +39,9 @@ TEST_CASE("the prefix of a Lutris game file") {
         {"game:\n  prefix_arch: win64\n  prefix: /a\n", "/a"},
         {"game:\n  prefix: relative/x\n", std::nullopt},
         {"game:\n  prefix:\n", std::nullopt},
-        {"game:\n  prefix: '/unclosed\n", std::nullopt},
+        {"game:\n  prefix: '/a' junk\n", std::nullopt},
+        {"game: [\n  prefix: /a\n", std::nullopt},
+        {"game:\n  prefix: ~\n", std::nullopt},
         {"game:\n  exe: /g/x.exe\n", std::nullopt},
     };
     for (const Case& c : cases) {

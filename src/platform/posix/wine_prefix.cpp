@@ -94,22 +94,48 @@ std::optional<fs::path> drive_folder(const fs::path& root, char letter) {
     return std::nullopt;
 }
 
-std::optional<fs::path> resolve(const fs::path& root, const ParsedPath& path, std::size_t count) {
-    const auto found = drive_folder(root, path.drive);
-    if (!found) return std::nullopt;
-    const fs::path& drive = *found;
+// The first `count` components of `path` below `start`: the whole path as spelt when it
+// exists, else component by component, exactly then ignoring case.
+std::optional<fs::path> walk(const fs::path& start, const std::vector<std::string>& parts,
+                             std::size_t from, std::size_t count) {
     // Usually the path is spelled as on disk; only a miss needs the folder-by-folder search.
-    fs::path direct = drive;
-    for (std::size_t i = 0; i < count; ++i) direct /= path.parts[i];
+    fs::path direct = start;
+    for (std::size_t i = from; i < count; ++i) direct /= parts[i];
     if (host_exists(direct)) return direct;
-    fs::path at = drive;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i > 0 && !is_folder(at)) return std::nullopt;
-        auto next = child(at, path.parts[i]);
+    fs::path at = start;
+    for (std::size_t i = from; i < count; ++i) {
+        if (!is_folder(at)) return std::nullopt;
+        auto next = child(at, parts[i]);
         if (!next) return std::nullopt;
         at = std::move(*next);
     }
     return at;
+}
+
+// The host folder that `path` lies in (or is) among `folders`, the one with the most
+// components when several hold it; its first `count` components must reach it.
+const WinePrefix::HostFolder* host_folder_of(const std::vector<WinePrefix::HostFolder>& folders,
+                                             const ParsedPath& path, std::size_t count) {
+    const WinePrefix::HostFolder* best = nullptr;
+    for (const WinePrefix::HostFolder& folder : folders) {
+        if (folder.drive != path.drive || folder.parts.size() > count) continue;
+        if (best != nullptr && best->parts.size() >= folder.parts.size()) continue;
+        bool below = true;
+        for (std::size_t i = 0; below && i < folder.parts.size(); ++i)
+            below = equal_ignoring_case(folder.parts[i], path.parts[i]);
+        if (below) best = &folder;
+    }
+    return best;
+}
+
+std::optional<fs::path> resolve(const fs::path& root,
+                                const std::vector<WinePrefix::HostFolder>& folders,
+                                const ParsedPath& path, std::size_t count) {
+    if (const auto* folder = host_folder_of(folders, path, count))
+        return walk(folder->host, path.parts, folder->parts.size(), count);
+    const auto drive = drive_folder(root, path.drive);
+    if (!drive) return std::nullopt;
+    return walk(*drive, path.parts, 0, count);
 }
 
 }  // namespace
@@ -137,18 +163,31 @@ WinePrefix::WinePrefix(fs::path root) : root_(std::move(root)) {}
 std::optional<fs::path> WinePrefix::existing(const std::string& windows_path) const {
     const auto parsed = parse(windows_path);
     if (!parsed) return std::nullopt;
-    return resolve(root_, *parsed, parsed->parts.size());
+    return resolve(root_, *host_folders_, *parsed, parsed->parts.size());
 }
 
 std::optional<fs::path> WinePrefix::for_new(const std::string& windows_path) const {
     const auto parsed = parse(windows_path);
     if (!parsed) return std::nullopt;
-    if (parsed->parts.empty()) return resolve(root_, *parsed, 0);
+    if (parsed->parts.empty()) return resolve(root_, *host_folders_, *parsed, 0);
     const std::size_t last = parsed->parts.size() - 1;
-    auto parent = resolve(root_, *parsed, last);
+    auto parent = resolve(root_, *host_folders_, *parsed, last);
     if (!parent || !is_folder(*parent)) return std::nullopt;
     if (auto found = child(*parent, parsed->parts[last])) return found;
     return *parent / parsed->parts[last];
+}
+
+bool WinePrefix::add_host_folder(const std::string& windows_path, fs::path host) const {
+    auto parsed = parse(windows_path);
+    if (!parsed) return false;
+    host_folders_->push_back(HostFolder{parsed->drive, std::move(parsed->parts), std::move(host)});
+    return true;
+}
+
+std::optional<fs::path> existing_below(const fs::path& folder, const std::string& relative) {
+    const auto parsed = parse("z:\\" + relative);
+    if (!parsed || parsed->parts.empty() || !is_folder(folder)) return std::nullopt;
+    return walk(folder, parsed->parts, 0, parsed->parts.size());
 }
 
 }  // namespace pakscour::posix
