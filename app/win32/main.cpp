@@ -12,6 +12,7 @@
 #include "platform/forms/application.h"
 #include "platform/platform.h"
 #include "platform/uncaught.h"
+#include "platform/win32/wide.h"
 #include "platform/win32/win32_app_services.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"
@@ -19,7 +20,6 @@
 #include "platform/win32/win32_registry_store.h"
 #include "platform/win32/win32_renderer.h"
 #include "platform/win32/win32_shell.h"
-#include "platform/win32/wide.h"
 #include "ui/program.h"
 
 namespace {

@@ -26,9 +26,9 @@ const GameMark* game_mark(const std::string& key_path);
 
 // Why a folder the player named cannot be used.
 enum class FolderProblem {
-    missing,      // no such folder
-    unnameable,   // its path holds a name Windows programs cannot use
-    no_game,      // it holds none of the games
+    missing,     // no such folder
+    unnameable,  // its path holds a name Windows programs cannot use
+    no_game,     // it holds none of the games
 };
 
 struct RejectedFolder {

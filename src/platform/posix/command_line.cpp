@@ -9,11 +9,12 @@ namespace {
 
 // The options the toolkit itself takes from the command line: those with a value, and flags.
 constexpr std::string_view toolkit_with_value[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-    "qwindowicon", "qwindowtitle", "session", "style", "stylesheet", "display", "geometry",
-    "name", "title", "visual", "qmljsdebugger", "fontengine"};
-constexpr std::string_view toolkit_flags[] = {"reverse", "widgetcount", "nograb", "dograb",
-                                              "sync", "testability"};
+    "platform",      "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+    "qwindowicon",   "qwindowtitle",       "session",       "style",  "stylesheet",
+    "display",       "geometry",           "name",          "title",  "visual",
+    "qmljsdebugger", "fontengine"};
+constexpr std::string_view toolkit_flags[] = {"reverse", "widgetcount", "nograb",
+                                              "dograb",  "sync",        "testability"};
 
 template <std::size_t N>
 bool one_of(std::string_view name, const std::string_view (&names)[N]) {
@@ -56,8 +57,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
                 out.action = CommandLine::Action::error;
                 out.error = one_of(bare, toolkit_with_value)
                                 ? "pakscour: option '" + arg + "' needs a value"
-                                : "pakscour: unknown option '" + arg +
-                                      "' (try 'pakscour --help')";
+                                : "pakscour: unknown option '" + arg + "' (try 'pakscour --help')";
             }
         }
     }

@@ -112,30 +112,60 @@ std::optional<fs::path> walk(const fs::path& start, const std::vector<std::strin
     return at;
 }
 
-// The host folder that `path` lies in (or is) among `folders`, the one with the most
-// components when several hold it; its first `count` components must reach it.
+bool ascii_equal(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// The host folder whose text `text` begins with (a whole folder text, then a separator or the
+// end), the longest when several do; `rest` gets what follows it.
 const WinePrefix::HostFolder* host_folder_of(const std::vector<WinePrefix::HostFolder>& folders,
-                                             const ParsedPath& path, std::size_t count) {
+                                             std::string_view text, std::string_view& rest) {
     const WinePrefix::HostFolder* best = nullptr;
     for (const WinePrefix::HostFolder& folder : folders) {
-        if (folder.drive != path.drive || folder.parts.size() > count) continue;
-        if (best != nullptr && best->parts.size() >= folder.parts.size()) continue;
-        bool below = true;
-        for (std::size_t i = 0; below && i < folder.parts.size(); ++i)
-            below = equal_ignoring_case(folder.parts[i], path.parts[i]);
-        if (below) best = &folder;
+        const std::string& name = folder.text;
+        if (name.empty() || text.size() < name.size() ||
+            !ascii_equal(text.substr(0, name.size()), name))
+            continue;
+        if (text.size() > name.size() && !is_separator(name.back()) &&
+            !is_separator(text[name.size()]))
+            continue;
+        if (best != nullptr && best->text.size() >= name.size()) continue;
+        best = &folder;
+        rest = text.substr(name.size());
     }
     return best;
 }
 
-std::optional<fs::path> resolve(const fs::path& root,
-                                const std::vector<WinePrefix::HostFolder>& folders,
-                                const ParsedPath& path, std::size_t count) {
-    if (const auto* folder = host_folder_of(folders, path, count))
-        return walk(folder->host, path.parts, folder->parts.size(), count);
-    const auto drive = drive_folder(root, path.drive);
+// Where a Windows path text starts on the host, and its components from there: below a host
+// folder, the components after the folder's text (parsed as from a drive's root, so that ".."
+// stops at the folder); else the prefix's drive and all components.
+struct Located {
+    fs::path start;
+    std::vector<std::string> parts;
+};
+
+std::optional<Located> locate(const fs::path& root,
+                              const std::vector<WinePrefix::HostFolder>& folders,
+                              std::string_view text) {
+    std::string_view rest;
+    if (const auto* folder = host_folder_of(folders, text, rest)) {
+        auto parsed = parse("z:\\" + std::string(rest));
+        if (!parsed) return std::nullopt;
+        return Located{folder->host, std::move(parsed->parts)};
+    }
+    auto parsed = parse(text);
+    if (!parsed) return std::nullopt;
+    auto drive = drive_folder(root, parsed->drive);
     if (!drive) return std::nullopt;
-    return walk(*drive, path.parts, 0, count);
+    return Located{std::move(*drive), std::move(parsed->parts)};
 }
 
 }  // namespace
@@ -161,29 +191,26 @@ WinePrefix WinePrefix::from_environment() {
 WinePrefix::WinePrefix(fs::path root) : root_(std::move(root)) {}
 
 std::optional<fs::path> WinePrefix::existing(const std::string& windows_path) const {
-    const auto parsed = parse(windows_path);
-    if (!parsed) return std::nullopt;
-    return resolve(root_, *host_folders_, *parsed, parsed->parts.size());
+    const auto at = locate(root_, *host_folders_, windows_path);
+    if (!at) return std::nullopt;
+    return walk(at->start, at->parts, 0, at->parts.size());
 }
 
 std::optional<fs::path> WinePrefix::for_new(const std::string& windows_path) const {
-    const auto parsed = parse(windows_path);
-    if (!parsed) return std::nullopt;
-    if (parsed->parts.empty()) return resolve(root_, *host_folders_, *parsed, 0);
-    const std::size_t last = parsed->parts.size() - 1;
-    auto parent = resolve(root_, *host_folders_, *parsed, last);
+    const auto at = locate(root_, *host_folders_, windows_path);
+    if (!at) return std::nullopt;
+    if (at->parts.empty()) return at->start;
+    const std::size_t last = at->parts.size() - 1;
+    auto parent = walk(at->start, at->parts, 0, last);
     if (!parent || !is_folder(*parent)) return std::nullopt;
-    if (auto found = child(*parent, parsed->parts[last])) return found;
-    return *parent / parsed->parts[last];
+    if (auto found = child(*parent, at->parts[last])) return found;
+    return *parent / at->parts[last];
 }
 
-bool WinePrefix::add_host_folder(const std::string& windows_path, fs::path host) const {
-    auto parsed = parse(windows_path);
-    if (!parsed) return false;
-    host_folders_->push_back(HostFolder{parsed->drive, std::move(parsed->parts), std::move(host)});
-    return true;
+void WinePrefix::add_host_folder(std::string folder, fs::path host) const {
+    while (folder.size() > 3 && is_separator(folder.back())) folder.pop_back();
+    host_folders_->push_back(HostFolder{std::move(folder), std::move(host)});
 }
-
 std::optional<fs::path> existing_below(const fs::path& folder, const std::string& relative) {
     const auto parsed = parse("z:\\" + relative);
     if (!parsed || parsed->parts.empty() || !is_folder(folder)) return std::nullopt;

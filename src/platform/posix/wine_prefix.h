@@ -29,15 +29,16 @@ class WinePrefix {
     // does not exist or the last component is no valid Windows name.
     std::optional<std::filesystem::path> for_new(const std::string& windows_path) const;
 
-    // From now on, `windows_path` ("Z:\home\p\Games\CoD") and the paths below it stand for
-    // `host` and the items below it, whatever the prefix's drive of that letter points at. Every
-    // copy of this WinePrefix sees the folders added to any of them. False (nothing added) for
-    // a text that is no absolute Windows path.
-    bool add_host_folder(const std::string& windows_path, std::filesystem::path host) const;
+    // From now on, the Windows path text `folder` ("Z:\home\p\Games\CoD") and the paths below
+    // it stand for `host` and the items below it, whatever the prefix's drive of that letter
+    // points at. The folder's text is matched as written (ignoring ASCII case), so it may hold
+    // names no Windows path could (a colon, a trailing dot); the components below it follow
+    // the usual rules and cannot lead above it. Every copy of this WinePrefix sees the folders
+    // added to any of them.
+    void add_host_folder(std::string folder, std::filesystem::path host) const;
 
     struct HostFolder {
-        char drive;                      // lower-case letter
-        std::vector<std::string> parts;  // components below the drive's root
+        std::string text;
         std::filesystem::path host;
     };
 
