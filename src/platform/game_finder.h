@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "registry/named_folders.h"
-
 namespace pakscour {
 
 struct GameQuery {
@@ -23,6 +21,18 @@ struct GameQuery {
 struct FoundGame {
     std::string folder;   // install folder text, as the file system layer takes it
     std::string version;  // "" when the place holds none
+};
+
+// Why a folder the player named cannot be used.
+enum class FolderProblem {
+    missing,     // no such folder
+    unnameable,  // its path holds a name no Windows path text can show
+    no_game,     // it holds none of the games
+};
+
+struct RejectedFolder {
+    std::string folder;  // as the player gave it
+    FolderProblem problem;
 };
 
 class GameFinder {

@@ -34,7 +34,9 @@ std::string rejected_folder_text(const RejectedFolder& rejected) {
             first = "This folder was not found:";
             break;
         case FolderProblem::unnameable:
-            first = "This folder's path holds a name that Windows programs cannot use:";
+            first =
+                "This folder's path holds a name that cannot be shown (a backslash, a control "
+                "character or text that is not UTF-8):";
             break;
         case FolderProblem::no_game:
             first = "No game was found in this folder:";

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/game_finder.h"
+
 namespace pakscour {
 
 struct GameMark {
@@ -23,18 +25,6 @@ extern const GameMark game_marks[3];
 
 // The mark of the game with that registry key; nullptr for any other key.
 const GameMark* game_mark(const std::string& key_path);
-
-// Why a folder the player named cannot be used.
-enum class FolderProblem {
-    missing,     // no such folder
-    unnameable,  // its path holds a name Windows programs cannot use
-    no_game,     // it holds none of the games
-};
-
-struct RejectedFolder {
-    std::string folder;  // as the player gave it
-    FolderProblem problem;
-};
 
 // The message for a folder the player named that cannot be used: it names the folder and what
 // was looked for in it.
