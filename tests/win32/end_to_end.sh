@@ -191,7 +191,8 @@ portable="$WINEPREFIX/drive_c/Portable Games/Call of Duty"
 mkdir -p "$portable/MAIN" "$WINEPREFIX/drive_c/Nothing here/Main"
 echo stock >"$portable/MAIN/PAK0.PK3"
 echo "alien portable" >"$portable/MAIN/portable_alien.pk3"
-"$wine" "$exe" 'C:\Nothing here' 'C:\Portable Games\Call of Duty' &
+# Under Wine a folder may be named by its Linux path too.
+"$wine" "$exe" 'C:\Nothing here' "$portable" &
 program=$!
 box=$(drive box Pakscour $start_ms) || fail "no message for the folder without a game"
 grep -qx 'C:\\Nothing here' <<<"$box" || fail "the message does not name the folder: $box"
@@ -203,9 +204,9 @@ texts=$(drive texts "Pakscour v2.1")
 [ "$(drive items "Pakscour v2.1")" = portable_alien.pk3 ] || fail "portable aliens not listed"
 drive click "Pakscour v2.1" "&Clean"
 status=$(drive texts "Pakscour v2.1" | grep '^Alien files moved to: ' || true)
-[[ $status =~ ^Alien\ files\ moved\ to:\ C:\\Portable\ Games\\Call\ of\ Duty\\Main\\([0-9]{12})$ ]] ||
+[[ $status =~ ^Alien\ files\ moved\ to:\ (C:|Z:.*\\drive_c)\\Portable\ Games\\Call\ of\ Duty\\Main\\([0-9]{12})$ ]] ||
     fail "status after the command-line clean: '$status'"
-[ -f "$portable/MAIN/${BASH_REMATCH[1]}/portable_alien.pk3" ] && [ -f "$portable/MAIN/PAK0.PK3" ] ||
+[ -f "$portable/MAIN/${BASH_REMATCH[2]}/portable_alien.pk3" ] && [ -f "$portable/MAIN/PAK0.PK3" ] ||
     fail "the command-line clean did not move the file into the folder"
 drive click "Pakscour v2.1" "E&xit"
 ended "$program" 120 || fail "the program did not end (command line)"

@@ -45,6 +45,23 @@ bool holds(const std::string& folder, const GameMark& mark) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// Under Wine, the Windows path of a host path ("/home/p/CoD" gives "Z:\home\p\CoD"), so
+// that a Linux player may name a folder the way the shell completes it; nothing on Windows,
+// where kernel32 has no such function.
+std::optional<std::string> wine_dos_path(const std::string& host) {
+    using ToDos = LPWSTR(CDECL*)(LPCSTR);
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    if (kernel == nullptr) return std::nullopt;
+    const auto to_dos = reinterpret_cast<ToDos>(
+        reinterpret_cast<void (*)()>(GetProcAddress(kernel, "wine_get_dos_file_name")));
+    if (to_dos == nullptr) return std::nullopt;
+    LPWSTR dos = to_dos(host.c_str());
+    if (dos == nullptr) return std::nullopt;
+    std::string out = narrow(dos);
+    HeapFree(GetProcessHeap(), 0, dos);
+    return out;
+}
+
 }  // namespace
 
 std::string full_folder_path(const std::string& path) {
@@ -83,7 +100,10 @@ Win32GameFinder::Win32GameFinder(const std::vector<std::string>& named,
     : beside_(std::move(beside)) {
     std::vector<NamedFolder> folders;
     for (const std::string& given : named) {
-        const std::string full = full_folder_path(given);
+        std::string full = full_folder_path(given);
+        if (!is_folder(full) && !given.empty() && given.front() == '/') {
+            if (auto dos = wine_dos_path(given)) full = full_folder_path(*dos);
+        }
         NamedFolder folder{full.empty() ? given : full, "", FolderProblem::missing};
         if (!full.empty() && is_folder(full)) folder.folder = full;
         folders.push_back(std::move(folder));

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/game_finder.h"
+#include "registry/named_folders.h"
 #include "registry/steam_library.h"
 
 namespace pakscour::win32 {
