@@ -25,8 +25,10 @@ ensure_packages() {
 }
 
 # The packages every build and test of the project needs.
+# libyaml-cpp-dev reads the launchers' YAML files; python3-yaml writes them in the tests as the
+# launchers do.
 linux_packages=(cmake ninja-build g++ clang-format doctest-dev qt6-base-dev libgl-dev
-    xvfb xauth libfuse3-dev fuse3 pkg-config)
+    libyaml-cpp-dev python3-yaml xvfb xauth libfuse3-dev fuse3 pkg-config)
 windows_packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 wine32:i386
     qemu-user)
 # What building the packages (scripts/package) and checking them (scripts/test-packages) needs.

@@ -1,10 +1,15 @@
-// The Linux program: the POSIX platform over the Wine prefix ($WINEPREFIX or ~/.wine), the
-// other places games are kept (without WINEPREFIX), the Qt renderer and services, and the
-// program's windows, started with the splash window.
+// The Linux program: the command line (game folders; --help and --version answer without a
+// window), the POSIX platform over the Wine prefix ($WINEPREFIX or ~/.wine), the other places
+// games are kept, the Qt renderer and services, and the program's windows, started with the
+// splash window.
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "platform/forms/application.h"
+#include "platform/posix/command_line.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_game_finder.h"
@@ -17,16 +22,41 @@
 #include "ui/program.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    using namespace pakscour;
+    // Read before the toolkit starts, so that --help, --version and errors need no display.
+    const posix::CommandLine line =
+        posix::parse_command_line(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    switch (line.action) {
+        case posix::CommandLine::Action::help:
+            std::fputs(posix::usage_text().c_str(), stdout);
+            return 0;
+        case posix::CommandLine::Action::version:
+            std::fputs(posix::version_line().c_str(), stdout);
+            return 0;
+        case posix::CommandLine::Action::error:
+            std::fprintf(stderr, "%s\n", line.error.c_str());
+            return 2;
+        case posix::CommandLine::Action::run:
+            break;
+    }
+    // The toolkit sees only its own options.
+    std::vector<std::string> toolkit_args{argc > 0 ? argv[0] : "pakscour"};
+    toolkit_args.insert(toolkit_args.end(), line.toolkit_options.begin(),
+                        line.toolkit_options.end());
+    std::vector<char*> toolkit_argv;
+    for (std::string& arg : toolkit_args) toolkit_argv.push_back(arg.data());
+    toolkit_argv.push_back(nullptr);
+    int toolkit_argc = static_cast<int>(toolkit_args.size());
+
+    QApplication app(toolkit_argc, toolkit_argv.data());
     QApplication::setApplicationName(QStringLiteral("pakscour"));
     QApplication::setDesktopFileName(QStringLiteral("pakscour"));
     QApplication::setWindowIcon(pakscour::qt::load_icon("icon"));
 
-    using namespace pakscour;
     const posix::WinePrefix prefix = posix::WinePrefix::from_environment();
     posix::PosixFileSystem fs(prefix);
     posix::PosixRegistryStore registry(prefix.root());
-    const auto games = posix::PosixGameFinder::from_environment(prefix.root());
+    const auto games = posix::PosixGameFinder::from_environment(prefix, line.folders);
     qt::QtShell shell(prefix);
     posix::PosixClock clock;
     qt::QtAppServices services;

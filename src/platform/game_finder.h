@@ -1,11 +1,13 @@
 // Where a game is installed when its registry key in the prefix or registry in use has no
 // install folder: the platform looks in the other places players keep games (Steam libraries,
-// other Wine prefixes) and answers with the folder as the file system layer names it and the
-// version text found in the same place.
+// other Wine prefixes, the program's own folder) and answers with the folder as the file system
+// layer names it and the version text found in the same place. Folders the player named on the
+// command line come ahead of every other place, the registry included.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace pakscour {
 
@@ -21,12 +23,28 @@ struct FoundGame {
     std::string version;  // "" when the place holds none
 };
 
+// Why a folder the player named cannot be used.
+enum class FolderProblem {
+    missing,     // no such folder
+    unnameable,  // its path holds a name no Windows path text can show
+    no_game,     // it holds none of the games
+};
+
+struct RejectedFolder {
+    std::string folder;  // as the player gave it
+    FolderProblem problem;
+};
+
 class GameFinder {
   public:
     virtual ~GameFinder() = default;
     // The first place, in the platform's order, that holds the game; nothing when none does.
     // Unreadable or malformed places are skipped; this never raises.
     virtual std::optional<FoundGame> find(const GameQuery& game) = 0;
+    // The folder the player named for the game (its version is ""); nothing when none holds it.
+    virtual std::optional<FoundGame> named(const GameQuery&) { return std::nullopt; }
+    // The folders the player named that cannot be used, each to be reported.
+    virtual std::vector<RejectedFolder> rejected_folders() { return {}; }
 };
 
 // A finder that finds nothing: the registry is then the only source, as for a platform that

@@ -5,20 +5,26 @@
 
 #include "engine/catalogue.h"
 #include "engine/scan.h"
+#include "registry/named_folders.h"
 #include "services/error_report.h"
 #include "services/version.h"
 
 namespace pakscour::frmMain {
 namespace {
 
-// Where one game's install folder came from: the registry in use (its version is read there
-// when needed), or the platform's other places, which give the version with the folder.
+// Where one game's install folder came from: a folder the player named, the registry in use
+// (its version is read there when needed), or the platform's other places, which give the
+// version with the folder.
 struct Source {
     const char* key;
     const char* steam_app;
     std::optional<std::string> found_version;
 
     std::string install_path(Context& ctx, WR& wr) {
+        if (auto named = ctx.p.games.named(GameQuery{key, steam_app})) {
+            found_version = std::move(named->version);
+            return std::move(named->folder);
+        }
         std::string folder = wr.get_reg_string(key, "InstallPath");
         if (!folder.empty()) return folder;
         auto found = ctx.p.games.find(GameQuery{key, steam_app});
@@ -45,6 +51,10 @@ void Form_Load(Context& ctx, WR& wr) {
         const forms::Control& status = f.ctl("lblStatusBar");
         f.set_height(status.rect().top + status.rect().height + 750);
         f.set_width(f.ctl("frmAlien").rect().width + 350);
+
+        // A folder the player named that cannot be used is reported, not passed over.
+        for (const RejectedFolder& rejected : ctx.p.games.rejected_folders())
+            ctx.p.app.message_box(rejected_folder_text(rejected), app_title);
 
         forms::Control& cod = f.ctl("lblCodPath");
         forms::Control& uo = f.ctl("lblUOPath");

@@ -1,10 +1,13 @@
 // A temporary HOME with no ~/.wine and no WINEPREFIX, set in the environment for the test's
 // lifetime, and the program wired over the real Linux platform as main() wires it: the prefix
 // in use, its registry and the game finder all come from that environment. Helpers build the
-// places players keep games: Steam libraries, Wine prefixes for Lutris and Bottles.
+// places players keep games: Steam libraries, Wine prefixes for Lutris and Bottles, and files
+// written by PyYAML as the launchers write them.
 #pragma once
 
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +15,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "fake_prefix.h"
 #include "main_window.h"
@@ -136,6 +140,36 @@ inline void game_files(const fs::path& install, const std::string& content,
     write_text(install / content / alien, "alien in " + install.string());
 }
 
+// Writes `json` (a JSON object) to `path` as YAML the way Lutris and Bottles save their files:
+// PyYAML's safe_dump in block style.
+inline void pyyaml_dump(const fs::path& path, const std::string& json) {
+    fs::create_directories(path.parent_path());
+    const char* script =
+        "import json, sys, yaml\n"
+        "with open(sys.argv[1], 'w') as f:\n"
+        "    yaml.safe_dump(json.loads(sys.argv[2]), f, default_flow_style=False)\n";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execlp("python3", "python3", "-c", script, path.c_str(), json.c_str(), nullptr);
+        ::_exit(127);
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        throw std::runtime_error("python3 with yaml (python3-yaml) could not write " +
+                                 path.string());
+}
+
+// `text` as a JSON string.
+inline std::string json_string(const std::string& text) {
+    std::string out = "\"";
+    for (char ch : text) {
+        if (ch == '"' || ch == '\\') out += '\\';
+        out += ch;
+    }
+    return out + "\"";
+}
+
 class TempHome {
   public:
     TempHome()
@@ -150,11 +184,12 @@ class TempHome {
 };
 
 struct HomeRig {
-    HomeRig()
+    // `named`: the folders given on the command line.
+    explicit HomeRig(const std::vector<std::string>& named = {})
         : prefix(posix::WinePrefix::from_environment()),
           fs(prefix),
           registry(prefix.root()),
-          games(posix::PosixGameFinder::from_environment(prefix.root())),
+          games(posix::PosixGameFinder::from_environment(prefix, named)),
           program(Platform{fs, registry, shell, clock, app, forms, *games}),
           ctx(program.context()),
           main(ctx.frmMain) {}

@@ -4,7 +4,7 @@
 
 #include "home_rig.h"
 #include "platform/posix/host_files.h"
-#include "platform/posix/lutris_game_file.h"
+#include "platform/posix/launcher_yaml.h"
 
 using namespace pakscour;
 using namespace pakscour::test;
@@ -39,7 +39,9 @@ TEST_CASE("the prefix of a Lutris game file") {
         {"game:\n  prefix_arch: win64\n  prefix: /a\n", "/a"},
         {"game:\n  prefix: relative/x\n", std::nullopt},
         {"game:\n  prefix:\n", std::nullopt},
-        {"game:\n  prefix: '/unclosed\n", std::nullopt},
+        {"game:\n  prefix: '/a' junk\n", std::nullopt},
+        {"game: [\n  prefix: /a\n", std::nullopt},
+        {"game:\n  prefix: ~\n", std::nullopt},
         {"game:\n  exe: /g/x.exe\n", std::nullopt},
     };
     for (const Case& c : cases) {
@@ -48,12 +50,15 @@ TEST_CASE("the prefix of a Lutris game file") {
     }
 }
 
-TEST_CASE("host paths in Wine's form, where a Windows program can name them") {
+TEST_CASE("host paths in Wine's form") {
     CHECK(wine_host_path("/home/p/.steam/steam/steamapps/common/Call of Duty") ==
           "Z:\\home\\p\\.steam\\steam\\steamapps\\common\\Call of Duty");
     CHECK(wine_host_path("/") == "Z:\\");
     CHECK(wine_host_path("/a//b/./c/../d/") == "Z:\\a\\b\\d");
-    for (const char* bad : {"relative/x", "/a/b:c", "/a/b\\c", "/a/dot.", "/a/blank ", "/a/\xff"}) {
+    // Names Windows refuses are kept: such a folder is read through its host path.
+    CHECK(wine_host_path("/a/Disk 2: Spiele für Wine/dot./blank ") ==
+          "Z:\\a\\Disk 2: Spiele für Wine\\dot.\\blank ");
+    for (const char* bad : {"relative/x", "/a/b\\c", "/a/\xff", "/a/tab\there"}) {
         CAPTURE(bad);
         CHECK_FALSE(wine_host_path(bad));
     }

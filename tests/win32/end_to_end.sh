@@ -183,4 +183,48 @@ drive box Pakscour $start_ms | grep -qx "Call of Duty was not found on your PC" 
 drive box-ok Pakscour
 ended "$program" 120 || fail "the program did not end after the message"
 drive gone "Pakscour v2.1" 100 || fail "the main window appeared"
+
+# Games no installer registered. A folder given on the command line (as a folder dropped onto
+# pakscour.exe arrives): a copied install, names in other cases. A folder without a game is
+# named in a message first.
+portable="$WINEPREFIX/drive_c/Portable Games/Call of Duty"
+mkdir -p "$portable/MAIN" "$WINEPREFIX/drive_c/Nothing here/Main"
+echo stock >"$portable/MAIN/PAK0.PK3"
+echo "alien portable" >"$portable/MAIN/portable_alien.pk3"
+# Under Wine a folder may be named by its Linux path too.
+"$wine" "$exe" 'C:\Nothing here' "$portable" &
+program=$!
+box=$(drive box Pakscour $start_ms) || fail "no message for the folder without a game"
+grep -qx 'C:\\Nothing here' <<<"$box" || fail "the message does not name the folder: $box"
+grep -q 'Main\\pak0.pk3' <<<"$box" || fail "the message does not say what was looked for: $box"
+drive box-ok Pakscour
+drive wait "Pakscour v2.1" $step_ms || fail "no main window with a folder on the command line"
+texts=$(drive texts "Pakscour v2.1")
+[ "$(grep -cx Installed <<<"$texts")" = 1 ] || fail "the command-line folder: $texts"
+[ "$(drive items "Pakscour v2.1")" = portable_alien.pk3 ] || fail "portable aliens not listed"
+drive click "Pakscour v2.1" "&Clean"
+status=$(drive texts "Pakscour v2.1" | grep '^Alien files moved to: ' || true)
+[[ $status =~ ^Alien\ files\ moved\ to:\ (C:|Z:.*\\drive_c)\\Portable\ Games\\Call\ of\ Duty\\Main\\([0-9]{12})$ ]] ||
+    fail "status after the command-line clean: '$status'"
+[ -f "$portable/MAIN/${BASH_REMATCH[2]}/portable_alien.pk3" ] && [ -f "$portable/MAIN/PAK0.PK3" ] ||
+    fail "the command-line clean did not move the file into the folder"
+drive click "Pakscour v2.1" "E&xit"
+ended "$program" 120 || fail "the program did not end (command line)"
+
+# pakscour.exe dropped into a game's folder, with nothing registered and no arguments.
+beside="$WINEPREFIX/drive_c/Portable Games/Call of Duty 2"
+mkdir -p "$beside/main"
+echo stock >"$beside/main/iw_00.iwd"
+echo "alien beside" >"$beside/main/beside_alien.iwd"
+cp "$exe" "$beside/pakscour.exe"
+"$wine" "$beside/pakscour.exe" &
+program=$!
+drive wait "Pakscour v2.1" $start_ms || fail "no main window for the game beside the program"
+[ "$(drive checked "Pakscour v2.1" "Co&D2")" = 1 ] || fail "CoD2 beside the program not ticked"
+[ "$(drive items "Pakscour v2.1")" = beside_alien.iwd ] || fail "aliens beside the program not listed"
+drive click "Pakscour v2.1" "&Clean"
+moved=$(find "$beside/main" -mindepth 2 -name beside_alien.iwd)
+[ -n "$moved" ] && [ ! -e "$beside/main/beside_alien.iwd" ] || fail "the clean beside the program"
+drive click "Pakscour v2.1" "E&xit"
+ended "$program" 120 || fail "the program did not end (beside)"
 echo "end_to_end: passed on the $build (backup $stamp)"

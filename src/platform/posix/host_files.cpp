@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <string_view>
 
 #include "platform/posix/fs_names.h"
 
@@ -64,13 +65,16 @@ std::optional<std::string> wine_host_path(const fs::path& path) {
     if (!path.is_absolute()) return std::nullopt;
     std::string out = "Z:";
     for (const fs::path& part : path.lexically_normal().relative_path()) {
-        const std::string name = part.string();
+        std::string name = part.string();
         if (name.empty()) continue;
-        // Windows drops a component's trailing dots and blanks, so such a name cannot be reached.
-        if (name.back() == '.' || name.back() == ' ' || !windows_nameable(name))
-            return std::nullopt;
         out += '\\';
         out += name;
+        // The folder is read through its host path, so a name Windows would refuse (a colon, a
+        // trailing dot) can still be shown; a backslash could not be told from a separator, and
+        // the text must be valid UTF-8 without control characters.
+        for (char& ch : name)
+            if (std::string_view(":*?\"<>|").find(ch) != std::string_view::npos) ch = '_';
+        if (!windows_nameable(name)) return std::nullopt;
     }
     if (out.size() == 2) out += '\\';
     return out;

@@ -34,8 +34,9 @@ std::vector<std::string> sorted_names(const std::filesystem::path& folder);
 std::optional<std::filesystem::path> real_path(const std::filesystem::path& path);
 
 // An absolute host path as Wine writes host paths, through drive Z: ("/home/a/b" gives
-// "Z:\home\a\b"); nothing when a component could not be named by a Windows path (a character
-// Windows forbids, invalid UTF-8, a trailing dot or blank).
+// "Z:\home\a\b"); nothing when a component holds a backslash, a control character or invalid
+// UTF-8. Other characters Windows forbids in names (":" and the like) are kept: folders found
+// outside the prefix are read through their host paths (WinePrefix::add_host_folder).
 std::optional<std::string> wine_host_path(const std::filesystem::path& path);
 
 }  // namespace pakscour::posix

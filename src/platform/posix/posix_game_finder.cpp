@@ -3,8 +3,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "platform/posix/lutris_game_file.h"
-#include "platform/posix/wine_prefix.h"
+#include "platform/posix/launcher_yaml.h"
 #include "registry/game_key.h"
 
 namespace pakscour::posix {
@@ -22,19 +21,66 @@ bool is_folder(const fs::path& path) {
     return fs::is_directory(path, ec);
 }
 
+bool is_file(const fs::path& path) {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+
 }  // namespace
 
-PosixGameFinder::PosixGameFinder(fs::path home, fs::path in_use)
-    : home_(std::move(home)), in_use_(real_path(in_use)) {}
+PosixGameFinder::PosixGameFinder(WinePrefix in_use, std::optional<fs::path> home,
+                                 const std::vector<std::string>& named)
+    : prefix_(std::move(in_use)), home_(std::move(home)), in_use_(real_path(prefix_.root())) {
+    // Each folder the player named, by its real path; the folders that hold a game are read
+    // through that path from now on.
+    std::vector<NamedFolder> folders;
+    std::map<std::string, fs::path> hosts;
+    for (const std::string& given : named) {
+        std::error_code ec;
+        fs::path absolute = fs::absolute(given, ec);
+        if (ec) absolute = given;
+        std::string shown = absolute.lexically_normal().string();
+        while (shown.size() > 1 && shown.back() == '/') shown.pop_back();
+        NamedFolder folder{shown, "", FolderProblem::missing};
+        const auto real = real_path(absolute);
+        if (real && is_folder(*real)) {
+            if (auto text = wine_host_path(*real)) {
+                folder.folder = *text;
+                hosts.emplace(*text, *real);
+            } else {
+                folder.problem = FolderProblem::unnameable;
+            }
+        }
+        folders.push_back(std::move(folder));
+    }
+    named_ = NamedFolders(folders, [&](const std::string& folder, const GameMark& mark) {
+        const auto archive = existing_below(hosts.at(folder), mark.archive);
+        return archive && is_file(*archive);
+    });
+    for (const GameMark& mark : game_marks) {
+        if (const auto folder = named_.folder_for(mark.key_path))
+            prefix_.add_host_folder(*folder, hosts.at(*folder));
+    }
+}
 
-PosixGameFinder::PosixGameFinder() = default;
-
-std::unique_ptr<PosixGameFinder> PosixGameFinder::from_environment(const fs::path& in_use) {
+std::unique_ptr<PosixGameFinder> PosixGameFinder::from_environment(
+    const WinePrefix& in_use, const std::vector<std::string>& named) {
     const char* prefix = std::getenv("WINEPREFIX");
     const char* home = std::getenv("HOME");
-    if ((prefix != nullptr && *prefix != '\0') || home == nullptr || *home != '/')
-        return std::make_unique<PosixGameFinder>();
-    return std::make_unique<PosixGameFinder>(home, in_use);
+    std::optional<fs::path> places;
+    if ((prefix == nullptr || *prefix == '\0') && home != nullptr && *home == '/') places = home;
+    return std::make_unique<PosixGameFinder>(in_use, std::move(places), named);
+}
+
+std::optional<FoundGame> PosixGameFinder::named(const GameQuery& game) {
+    if (auto folder = named_.folder_for(game.key_path)) return FoundGame{std::move(*folder), ""};
+    return std::nullopt;
+}
+
+std::optional<std::string> PosixGameFinder::host_folder(const fs::path& host) {
+    auto folder = wine_host_path(host);
+    if (folder) prefix_.add_host_folder(*folder, host);
+    return folder;
 }
 
 std::optional<FoundGame> PosixGameFinder::find(const GameQuery& game) {
@@ -86,7 +132,7 @@ const std::vector<std::string>& PosixGameFinder::steam_libraries() {
 std::optional<FoundGame> PosixGameFinder::in_steam(const GameQuery& game) {
     const auto app = find_steam_app(files_, steam_libraries(), game.steam_app_id, '/');
     if (!app) return std::nullopt;
-    auto folder = wine_host_path(app->folder);
+    auto folder = host_folder(app->folder);
     if (!folder) return std::nullopt;
     const fs::path proton =
         fs::path(app->library) / "steamapps/compatdata" / game.steam_app_id / "pfx";
@@ -106,7 +152,7 @@ std::optional<FoundGame> PosixGameFinder::in_prefix(const fs::path& prefix, cons
     if (!host) return std::nullopt;
     const auto host_real = real_path(*host);
     if (!host_real) return std::nullopt;
-    auto folder = wine_host_path(*host_real);
+    auto folder = host_folder(*host_real);
     if (!folder) return std::nullopt;
     return FoundGame{std::move(*folder), key.version};
 }
@@ -129,9 +175,16 @@ std::vector<fs::path> PosixGameFinder::lutris_prefixes() {
 std::vector<fs::path> PosixGameFinder::bottles() {
     std::vector<fs::path> out;
     const fs::path& home = *home_;
-    for (const fs::path& folder : {home / ".local/share/bottles/bottles",
-                                   home / ".var/app/com.usebottles.bottles/data/bottles/bottles"}) {
-        for (const std::string& name : sorted_names(folder)) out.push_back(folder / name);
+    for (const fs::path& base :
+         {home / ".local/share/bottles", home / ".var/app/com.usebottles.bottles/data/bottles"}) {
+        // Bottles keeps its bottles in <base>/bottles, or in the folder the player chose in its
+        // preferences, which its data.yml records as custom_bottles_path.
+        std::vector<fs::path> folders{base / "bottles"};
+        if (const auto data = read_small_file(base / "data.yml")) {
+            if (auto custom = bottles_custom_path(*data)) folders.emplace_back(*custom);
+        }
+        for (const fs::path& folder : folders)
+            for (const std::string& name : sorted_names(folder)) out.push_back(folder / name);
     }
     return out;
 }

@@ -94,22 +94,78 @@ std::optional<fs::path> drive_folder(const fs::path& root, char letter) {
     return std::nullopt;
 }
 
-std::optional<fs::path> resolve(const fs::path& root, const ParsedPath& path, std::size_t count) {
-    const auto found = drive_folder(root, path.drive);
-    if (!found) return std::nullopt;
-    const fs::path& drive = *found;
+// The first `count` components of `path` below `start`: the whole path as spelt when it
+// exists, else component by component, exactly then ignoring case.
+std::optional<fs::path> walk(const fs::path& start, const std::vector<std::string>& parts,
+                             std::size_t from, std::size_t count) {
     // Usually the path is spelled as on disk; only a miss needs the folder-by-folder search.
-    fs::path direct = drive;
-    for (std::size_t i = 0; i < count; ++i) direct /= path.parts[i];
+    fs::path direct = start;
+    for (std::size_t i = from; i < count; ++i) direct /= parts[i];
     if (host_exists(direct)) return direct;
-    fs::path at = drive;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i > 0 && !is_folder(at)) return std::nullopt;
-        auto next = child(at, path.parts[i]);
+    fs::path at = start;
+    for (std::size_t i = from; i < count; ++i) {
+        if (!is_folder(at)) return std::nullopt;
+        auto next = child(at, parts[i]);
         if (!next) return std::nullopt;
         at = std::move(*next);
     }
     return at;
+}
+
+bool ascii_equal(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// The host folder whose text `text` begins with (a whole folder text, then a separator or the
+// end), the longest when several do; `rest` gets what follows it.
+const WinePrefix::HostFolder* host_folder_of(const std::vector<WinePrefix::HostFolder>& folders,
+                                             std::string_view text, std::string_view& rest) {
+    const WinePrefix::HostFolder* best = nullptr;
+    for (const WinePrefix::HostFolder& folder : folders) {
+        const std::string& name = folder.text;
+        if (name.empty() || text.size() < name.size() ||
+            !ascii_equal(text.substr(0, name.size()), name))
+            continue;
+        if (text.size() > name.size() && !is_separator(name.back()) &&
+            !is_separator(text[name.size()]))
+            continue;
+        if (best != nullptr && best->text.size() >= name.size()) continue;
+        best = &folder;
+        rest = text.substr(name.size());
+    }
+    return best;
+}
+
+// Where a Windows path text starts on the host, and its components from there: below a host
+// folder, the components after the folder's text (parsed as from a drive's root, so that ".."
+// stops at the folder); else the prefix's drive and all components.
+struct Located {
+    fs::path start;
+    std::vector<std::string> parts;
+};
+
+std::optional<Located> locate(const fs::path& root,
+                              const std::vector<WinePrefix::HostFolder>& folders,
+                              std::string_view text) {
+    std::string_view rest;
+    if (const auto* folder = host_folder_of(folders, text, rest)) {
+        auto parsed = parse("z:\\" + std::string(rest));
+        if (!parsed) return std::nullopt;
+        return Located{folder->host, std::move(parsed->parts)};
+    }
+    auto parsed = parse(text);
+    if (!parsed) return std::nullopt;
+    auto drive = drive_folder(root, parsed->drive);
+    if (!drive) return std::nullopt;
+    return Located{std::move(*drive), std::move(parsed->parts)};
 }
 
 }  // namespace
@@ -135,20 +191,30 @@ WinePrefix WinePrefix::from_environment() {
 WinePrefix::WinePrefix(fs::path root) : root_(std::move(root)) {}
 
 std::optional<fs::path> WinePrefix::existing(const std::string& windows_path) const {
-    const auto parsed = parse(windows_path);
-    if (!parsed) return std::nullopt;
-    return resolve(root_, *parsed, parsed->parts.size());
+    const auto at = locate(root_, *host_folders_, windows_path);
+    if (!at) return std::nullopt;
+    return walk(at->start, at->parts, 0, at->parts.size());
 }
 
 std::optional<fs::path> WinePrefix::for_new(const std::string& windows_path) const {
-    const auto parsed = parse(windows_path);
-    if (!parsed) return std::nullopt;
-    if (parsed->parts.empty()) return resolve(root_, *parsed, 0);
-    const std::size_t last = parsed->parts.size() - 1;
-    auto parent = resolve(root_, *parsed, last);
+    const auto at = locate(root_, *host_folders_, windows_path);
+    if (!at) return std::nullopt;
+    if (at->parts.empty()) return at->start;
+    const std::size_t last = at->parts.size() - 1;
+    auto parent = walk(at->start, at->parts, 0, last);
     if (!parent || !is_folder(*parent)) return std::nullopt;
-    if (auto found = child(*parent, parsed->parts[last])) return found;
-    return *parent / parsed->parts[last];
+    if (auto found = child(*parent, at->parts[last])) return found;
+    return *parent / at->parts[last];
+}
+
+void WinePrefix::add_host_folder(std::string folder, fs::path host) const {
+    while (folder.size() > 3 && is_separator(folder.back())) folder.pop_back();
+    host_folders_->push_back(HostFolder{std::move(folder), std::move(host)});
+}
+std::optional<fs::path> existing_below(const fs::path& folder, const std::string& relative) {
+    const auto parsed = parse("z:\\" + relative);
+    if (!parsed || parsed->parts.empty() || !is_folder(folder)) return std::nullopt;
+    return walk(folder, parsed->parts, 0, parsed->parts.size());
 }
 
 }  // namespace pakscour::posix
