@@ -88,31 +88,36 @@ TEST_CASE("a delete removes exactly the file copied, and leaves a changed origin
         // What another program does between the copy and the delete; `main` is the folder.
         std::function<void(const std::string& main, const std::string& side)> meanwhile;
         bool deleted;     // the original is deleted
-        int error;        // the delete is refused with this error
-        const char* now;  // what mod.pk3 then holds in the folder ("" when it is gone)
+        const char* now;  // what the folder then holds as a file ("" when none)
     };
     const Row rows[] = {
-        {"untouched", [](auto&, auto&) {}, true, 0, ""},
-        {"moved away", [](auto& m, auto& s) { rename(m + "\\mod.pk3", s + "\\mod.pk3"); }, false, 0,
+        {"untouched", [](auto&, auto&) {}, true, ""},
+        {"moved away", [](auto& m, auto& s) { rename(m + "\\mod.pk3", s + "\\mod.pk3"); }, false,
          ""},
         {"replaced by a new file of the same name",
          [](auto& m, auto& s) {
              rename(m + "\\mod.pk3", s + "\\mod.pk3");
              test::write_file(m + "\\mod.pk3", "the new one");
          },
-         false, 0, "the new one"},
+         false, "the new one"},
         {"moved away, with a case twin left in the folder",
          [](auto& m, auto& s) {
              rename(m + "\\mod.pk3", s + "\\mod.pk3");
              test::write_file(m + "\\MOD.PK3", "the twin");
          },
-         false, 0, "the twin"},
+         false, "the twin"},
+        {"replaced by a folder",
+         [](auto& m, auto& s) {
+             rename(m + "\\mod.pk3", s + "\\mod.pk3");
+             test::make_folder(m + "\\mod.pk3");
+         },
+         false, ""},
         {"written again in place",
-         [](auto& m, auto&) { test::write_file(m + "\\mod.pk3", "original, and more"); }, false, 0,
+         [](auto& m, auto&) { test::write_file(m + "\\mod.pk3", "original, and more"); }, false,
          "original, and more"},
         {"made read-only",
          [](auto& m, auto&) { test::set_attributes(m + "\\mod.pk3", FILE_ATTRIBUTE_READONLY); },
-         true, 0, ""},
+         true, ""},
     };
     for (const Row& r : rows) {
         CAPTURE(r.what);

@@ -232,11 +232,12 @@ std::vector<CommittedCopy> Win32FileSystem::commit_copies(RuntimeError& failure)
 
 bool Win32FileSystem::delete_original(const CommittedCopy& copy) {
     // Sharing reads only: while this handle is open nobody can rename, replace or write the
-    // file; one who holds it open otherwise makes the open fail, which refuses the delete.
-    const Handle file(CreateFileW(extended_path(widen(copy.source)).c_str(),
-                                  DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    // file; one who holds it open otherwise makes the open fail, which refuses the delete. A
+    // link or a folder put in its place opens as itself, and is not the file copied.
+    const Handle file(CreateFileW(
+        extended_path(widen(copy.source)).c_str(),
+        DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file) {
         const DWORD e = GetLastError();
         if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) return false;
