@@ -41,7 +41,6 @@ def sha1(path):
 def contents(folder):
     """SHA-1 of each plain file of a folder with a final name (none when it is missing)."""
     out = collections.Counter()
-    partial_names = []
     if not os.path.isdir(folder):
         return out
     for name in os.listdir(folder):
