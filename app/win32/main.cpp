@@ -38,6 +38,9 @@ std::vector<std::string> command_line_folders() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // A drive without its medium (a Steam library on a removable drive that is not there)
+    // fails the call that touches it, with no "No disk" dialog.
+    SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS);
     // The shell and the picture decoder want a single-threaded COM apartment.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "platform/win32/long_path.h"
 #include "platform/win32/wide.h"
 
 namespace pakscour::test {
@@ -12,6 +13,12 @@ using win32::narrow;
 using win32::widen;
 
 namespace {
+
+// Every helper takes the extended-length form, so tests can make deep folders and names like
+// devices.
+std::wstring long_path(const std::string& path) {
+    return win32::extended_path(widen(path));
+}
 
 void remove_tree(const std::wstring& folder) {
     WIN32_FIND_DATAW d;
@@ -52,11 +59,11 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
-    remove_tree(widen(path_));
+    remove_tree(long_path(path_));
 }
 
 void write_file(const std::string& path, const std::string& content) {
-    HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE h = CreateFileW(long_path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + path);
     DWORD written = 0;
@@ -65,7 +72,7 @@ void write_file(const std::string& path, const std::string& content) {
 }
 
 std::string read_file(const std::string& path) {
-    HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    HANDLE h = CreateFileW(long_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot read " + path);
     std::string out;
@@ -77,30 +84,31 @@ std::string read_file(const std::string& path) {
 }
 
 bool exists(const std::string& path) {
-    return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(long_path(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void make_folder(const std::string& path) {
-    CreateDirectoryW(widen(path).c_str(), nullptr);
+    CreateDirectoryW(long_path(path).c_str(), nullptr);
 }
 
 void make_folders(const std::string& path) {
-    const std::wstring wide = widen(path);
-    for (auto cut = wide.find(L'\\', 3); cut != std::wstring::npos; cut = wide.find(L'\\', cut + 1))
+    const std::wstring wide = long_path(path);
+    // After the root: "\\\\?\\C:\\".
+    for (auto cut = wide.find(L'\\', 7); cut != std::wstring::npos; cut = wide.find(L'\\', cut + 1))
         CreateDirectoryW(wide.substr(0, cut).c_str(), nullptr);
     CreateDirectoryW(wide.c_str(), nullptr);
 }
 
 void remove_tree(const std::string& path) {
-    remove_tree(widen(path));
+    remove_tree(long_path(path));
 }
 
 void set_attributes(const std::string& path, DWORD attributes) {
-    SetFileAttributesW(widen(path).c_str(), attributes);
+    SetFileAttributesW(long_path(path).c_str(), attributes);
 }
 
 DWORD attributes(const std::string& path) {
-    return GetFileAttributesW(widen(path).c_str());
+    return GetFileAttributesW(long_path(path).c_str());
 }
 
 }  // namespace pakscour::test

@@ -223,4 +223,54 @@ TEST_CASE("refused with no VirtualStore copy of the folder: nothing is made and 
     CHECK_FALSE(test::exists(install.real + "\\" + stamp));
 }
 
+TEST_CASE("a refused delete takes back the copies it made, never an older backup's") {
+    // An earlier clean in the same second (or in the hour repeated when daylight saving ends)
+    // left a backup folder of the same stamp in the VirtualStore.
+    Install install;
+    const std::string older = install.store + "\\" + stamp;
+    test::make_folder(older);
+    for (const char* name : {"a.pk3", "b.pk3"}) {
+        test::write_file(install.real + "\\" + name, std::string("now ") + name);
+        test::write_file(older + "\\" + name, std::string("older ") + name);
+    }
+    // The game holds both open, sharing reads but not deletes.
+    std::vector<HANDLE> held;
+    for (const char* name : {"a.pk3", "b.pk3"}) {
+        held.push_back(CreateFileW(win32::widen(install.real + "\\" + name).c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        REQUIRE(held.back() != INVALID_HANDLE_VALUE);
+    }
+    Win32FileSystem fs;
+    test::FixedClock clock;
+    // Cleaned again and again while the game holds them: each file stays in one place.
+    for (const char* time : {"14:05:09", "14:05:10"}) {
+        CAPTURE(time);
+        clock.time = time;
+        test::CleanRig rig(fs, clock, game);
+        CHECK_FALSE(rig.clean());
+        REQUIRE(rig.app.boxes.size() == 1);
+        CHECK(rig.app.boxes[0].text.find("Error number:  75") != std::string::npos);
+        const std::string backup =
+            install.real + "\\061226" + std::string(time).erase(5, 1).erase(2, 1);
+        CHECK(test::exists(backup));
+        for (const char* name : {"a.pk3", "b.pk3"}) {
+            CAPTURE(name);
+            CHECK_FALSE(test::exists(backup + "\\" + name));
+            CHECK(test::read_file(install.real + "\\" + name) == std::string("now ") + name);
+            CHECK(test::read_file(older + "\\" + name) == std::string("older ") + name);
+        }
+    }
+    for (HANDLE h : held) CloseHandle(h);
+    clock.time = "14:05:11";
+    test::CleanRig rig(fs, clock, game);
+    REQUIRE(rig.clean());
+    for (const char* name : {"a.pk3", "b.pk3"}) {
+        CAPTURE(name);
+        CHECK_FALSE(test::exists(install.real + "\\" + name));
+        CHECK(test::read_file(install.real + "\\061226140511\\" + name) ==
+              std::string("now ") + name);
+        CHECK(test::read_file(older + "\\" + name) == std::string("older ") + name);
+    }
+}
+
 }  // namespace pakscour

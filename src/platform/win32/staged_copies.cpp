@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <utility>
 
+#include "platform/win32/long_path.h"
+#include "platform/win32/wide.h"
 #include "platform/win32/win32_errors.h"
 
 namespace pakscour::win32 {
@@ -38,17 +41,34 @@ struct Handle {
     HANDLE release() { return std::exchange(h, INVALID_HANDLE_VALUE); }
 };
 
-std::wstring folder_of(const std::wstring& path) {
-    const auto cut = path.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? std::wstring(L".") : path.substr(0, cut);
+// The failure of a commit, described without ending the commit when memory runs out: then it
+// is error 7, whose short description needs no memory of its own.
+void out_of_memory(RuntimeError& failure) noexcept {
+    failure.number = err::out_of_memory;
+    failure.description = "Out of memory";
+    failure.source.clear();
 }
 
-RuntimeError error_for(std::uint32_t win32_error, const std::string& item) {
+void describe(RuntimeError& failure, std::uint32_t win32_error, const std::string& item) noexcept {
     try {
         raise_win32_error(win32_error, item);
     } catch (const RuntimeError& e) {
-        return e;
+        try {
+            failure = e;
+            return;
+        } catch (const std::bad_alloc&) {
+        }
+    } catch (const std::bad_alloc&) {
     }
+    out_of_memory(failure);
+}
+
+// Flushes the folder of an extended-length path.
+void flush_extended_folder(const wchar_t* folder) {
+    Handle h(CreateFileW(folder, GENERIC_READ | GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (h) FlushFileBuffers(h.h);
 }
 
 // Removes a file of ours, read-only or not.
@@ -68,10 +88,20 @@ std::size_t flushes_at_a_time(const char* setting) {
 }
 
 void flush_folder(const std::wstring& folder) {
-    Handle h(CreateFileW(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (h) FlushFileBuffers(h.h);
+    flush_extended_folder(extended_path(folder).c_str());
+}
+
+bool identity_of(void* file, FileIdentity& identity) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(static_cast<HANDLE>(file), &info)) return false;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.id_high = info.nFileIndexHigh;
+    identity.id_low = info.nFileIndexLow;
+    identity.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    identity.modified =
+        static_cast<std::int64_t>((std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                                  info.ftLastWriteTime.dwLowDateTime);
+    return true;
 }
 
 StagedCopies::~StagedCopies() {
@@ -86,37 +116,54 @@ void StagedCopies::discard(Copy& copy) {
 
 std::uint64_t StagedCopies::stage(const std::wstring& source, const std::wstring& target,
                                   const std::string& from, const std::string& to) {
-    // Others may read the source meanwhile, but not change it.
-    Handle in(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // Others may read the source meanwhile, but not change it. Who it is, is recorded from
+    // this very handle, so the delete that ends its move can tell that it is still this file.
+    Handle in(CreateFileW(extended_path(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in) raise_win32_error(GetLastError(), from);
-    FILE_BASIC_INFO info;
-    LARGE_INTEGER length;
-    if (!GetFileInformationByHandleEx(in.h, FileBasicInfo, &info, sizeof info) ||
-        !GetFileSizeEx(in.h, &length))
+    BY_HANDLE_FILE_INFORMATION info;
+    FileIdentity identity;
+    if (!GetFileInformationByHandle(in.h, &info) || !identity_of(in.h, identity))
         raise_win32_error(GetLastError(), from);
-    if (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) raise_error(err::permission_denied, from);
-    const auto size = static_cast<ULONGLONG>(length.QuadPart);
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) raise_error(err::permission_denied, from);
+    const std::uint64_t size = identity.size;
     // An existing target is found when the copy is named, which never replaces anything.
+
+    // Everything that needs memory comes before the temporary file is made, so that running
+    // out of it leaves nothing behind.
+    const std::wstring final_path = extended_path(target);
+    const std::wstring folder = folder_of(final_path);
+    Copy copy{nullptr,
+              {},
+              final_path,
+              folder,
+              0,
+              {},
+              CommittedCopy{narrow(source), narrow(target), from, to, identity}};
+    buffer_.resize(buffer_size);
+    copies_.reserve(copies_.size() + 1);
 
     // Hidden while it is written, and never read-only then: the copy gets the source's
     // attributes only when it is committed.
-    const std::wstring folder = folder_of(target);
-    std::wstring temp;
+    const std::wstring separator = folder.back() == L'\\' ? L"" : L"\\";
     Handle out;
     for (int attempt = 0;; ++attempt) {
-        temp = folder + L"\\" + temp_prefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
-               std::to_wstring(++serial_);
+        std::wstring temp = folder + separator + temp_prefix +
+                            std::to_wstring(GetCurrentProcessId()) + L"-" +
+                            std::to_wstring(++serial_);
         out.h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-        if (out) break;
+        if (out) {
+            copy.temp = std::move(temp);
+            break;
+        }
         // A name left by an earlier run that was killed, or in use: try the next one.
         const DWORD e = GetLastError();
         if ((e != ERROR_FILE_EXISTS && e != ERROR_ALREADY_EXISTS) || attempt == 100)
             raise_win32_error(e, to);
     }
+    const std::wstring& temp = copy.temp;
 
-    buffer_.resize(buffer_size);
     DWORD failure = ERROR_SUCCESS;
     bool read_failed = false;
     ULONGLONG copied = 0;
@@ -153,24 +200,23 @@ std::uint64_t StagedCopies::stage(const std::wstring& source, const std::wstring
 
     constexpr DWORD kept =
         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    const DWORD attributes = info.FileAttributes & kept;
-    copies_.push_back(Copy{
-        out.release(),
-        temp,
-        target,
-        to,
-        attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL,
-        {info.CreationTime.QuadPart, info.LastAccessTime.QuadPart, info.LastWriteTime.QuadPart}});
+    const DWORD attributes = info.dwFileAttributes & kept;
+    const auto time = [](const FILETIME& t) {
+        return static_cast<std::int64_t>((std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime);
+    };
+    copy.file = out.release();
+    copy.attributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+    copy.times[0] = time(info.ftCreationTime);
+    copy.times[1] = time(info.ftLastAccessTime);
+    copy.times[2] = time(info.ftLastWriteTime);
+    copies_.push_back(std::move(copy));
     return size;
 }
 
-std::size_t StagedCopies::commit(RuntimeError& failure) {
-    std::vector<Copy> batch = std::exchange(copies_, {});
-    std::vector<DWORD> errors(batch.size(), ERROR_SUCCESS);
-
+void StagedCopies::finish(std::vector<Copy>& batch, std::vector<DWORD>& errors) {
     // Each copy gets its final attributes and times, then it is flushed, with its metadata.
     std::atomic<std::size_t> next{0};
-    auto finish = [&] {
+    auto work = [&] {
         for (std::size_t i; (i = next++) < batch.size();) {
             const Copy& copy = batch[i];
             FILE_BASIC_INFO basic{};
@@ -186,43 +232,62 @@ std::size_t StagedCopies::commit(RuntimeError& failure) {
     static const std::size_t parallel_flushes =
         flushes_at_a_time(std::getenv("PAKSCOUR_FLUSH_THREADS"));
     std::vector<std::thread> helpers;
-    for (std::size_t t = 1; t < std::min(parallel_flushes, batch.size()); ++t) {
-        try {
-            helpers.emplace_back(finish);
-        } catch (const std::system_error&) {
-            break;  // fewer helpers; this thread does the rest
-        }
+    // Threads that cannot be had, for want of memory or of threads, leave the rest to this one.
+    try {
+        helpers.reserve(std::min(parallel_flushes, batch.size()));
+        for (std::size_t t = 1; t < std::min(parallel_flushes, batch.size()); ++t)
+            helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
     }
-    finish();
+    work();
     for (std::thread& helper : helpers) helper.join();
+}
+
+std::vector<CommittedCopy> StagedCopies::commit(RuntimeError& failure) {
+    std::vector<Copy> batch = std::exchange(copies_, {});
+    std::vector<DWORD> errors;
+    std::vector<CommittedCopy> named;
+    try {
+        errors.assign(batch.size(), ERROR_SUCCESS);
+        named.reserve(batch.size());
+    } catch (const std::bad_alloc&) {
+        // Nothing is named: the batch goes as if its first copy had failed.
+        for (Copy& copy : batch) discard(copy);
+        out_of_memory(failure);
+        return {};
+    }
+
+    finish(batch, errors);
     for (Copy& copy : batch) {
         CloseHandle(copy.file);
         copy.file = nullptr;
     }
 
-    // Named in order, without replacing anything; the first failure ends the naming.
-    std::size_t named = 0;
-    for (; named < batch.size(); ++named) {
-        const Copy& copy = batch[named];
-        if (errors[named] != ERROR_SUCCESS) {
-            failure = error_for(errors[named], copy.to);
+    // Named in order, without replacing anything; the first failure ends the naming. Nothing
+    // from here on needs memory but the description of a failure.
+    std::size_t count = 0;
+    for (; count < batch.size(); ++count) {
+        Copy& copy = batch[count];
+        if (errors[count] != ERROR_SUCCESS) {
+            describe(failure, errors[count], copy.named.windows_copy);
             break;
         }
         if (!MoveFileExW(copy.temp.c_str(), copy.target.c_str(), MOVEFILE_WRITE_THROUGH)) {
-            failure = error_for(GetLastError(), copy.to);
+            describe(failure, GetLastError(), copy.named.windows_copy);
             break;
         }
+        named.push_back(std::move(copy.named));
     }
-    for (std::size_t i = named; i < batch.size(); ++i) discard(batch[i]);
+    for (std::size_t i = count; i < batch.size(); ++i) discard(batch[i]);
 
-    // The new names reach the disk with their folders.
-    std::vector<std::wstring> folders;
-    for (std::size_t i = 0; i < named; ++i) {
-        std::wstring folder = folder_of(batch[i].target);
-        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
-            folders.push_back(std::move(folder));
+    // The new names reach the disk with their folders, each folder once in a row.
+    const std::wstring* flushed = nullptr;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (flushed != nullptr && *flushed == batch[i].folder) continue;
+        flushed = &batch[i].folder;
+        flush_extended_folder(flushed->c_str());
     }
-    for (const std::wstring& folder : folders) flush_folder(folder);
     return named;
 }
 

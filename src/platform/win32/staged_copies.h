@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/runtime_error.h"
 
 namespace pakscour::win32 {
@@ -23,7 +24,9 @@ class StagedCopies {
     ~StagedCopies();
 
     // Copies `source` into a hidden temporary file in the folder of `target` and checks that
-    // the copy is as long as the source; `from` and `to` name the two in errors. A missing
+    // the copy is as long as the source, recording who the source was as it was read (volume
+    // serial, file ID, size, last-write time). `source` and `target` are ordinary paths, used
+    // in their extended-length form; `from` and `to` name the two in errors. A missing
     // source raises 53 (76 when its folder is missing), a missing target folder 76; a failed
     // copy leaves nothing behind. Returns the number of bytes copied. A target that exists is
     // found by the commit, which stops at that copy (58).
@@ -31,21 +34,27 @@ class StagedCopies {
                         const std::string& from, const std::string& to);
 
     // Gives each staged copy the source's attributes (read-only included) and times, flushes
-    // it, and names it, in the order staged. Returns how many now bear their final names; the
-    // others are removed and `failure` describes the first of them.
-    std::size_t commit(RuntimeError& failure);
+    // it, and names it, in the order staged. Returns the copies that now bear their final
+    // names; the others are removed and `failure` describes the first of them. Out of memory,
+    // it flushes on the calling thread alone, or names none and fails with 7: it never ends
+    // the program and leaves no handle or hidden copy behind.
+    std::vector<CommittedCopy> commit(RuntimeError& failure);
 
   private:
     struct Copy {
         void* file;           // the temporary file, open for writing
-        std::wstring temp;    // its path
-        std::wstring target;  // the final path
-        std::string to;       // the final path as the caller named it
+        std::wstring temp;    // its extended-length path
+        std::wstring target;  // the final path, extended-length
+        std::wstring folder;  // the folder of both, extended-length
         std::uint32_t attributes;
         std::int64_t times[3];  // creation, last access, last write (FILETIME values)
+        CommittedCopy named;    // what the commit hands back once the copy bears its name
     };
 
     void discard(Copy& copy);
+    // Flushes each copy with its final attributes and times, several at a time where threads
+    // can be had; the Win32 error of each, 0 where it succeeded.
+    static void finish(std::vector<Copy>& batch, std::vector<unsigned long>& errors);
 
     std::vector<Copy> copies_;
     std::vector<char> buffer_;
@@ -58,7 +67,12 @@ class StagedCopies {
 // Windows tests may run, crashes in any thread a program starts.
 std::size_t flushes_at_a_time(const char* setting);
 
-// Flushes a folder's entries to disk, where the file system allows it.
+// Flushes a folder's entries to disk, where the file system allows it. `folder` is an ordinary
+// path or an extended-length one.
 void flush_folder(const std::wstring& folder);
+
+// Who the file open as `file` is: volume serial, file ID, size and last-write time. False when
+// Windows cannot tell.
+bool identity_of(void* file, FileIdentity& identity);
 
 }  // namespace pakscour::win32

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/runtime_error.h"
+#include "platform/win32/long_path.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_errors.h"
 
@@ -30,14 +31,56 @@ bool plain_file(const WIN32_FIND_DATAW& d) {
     return (d.dwFileAttributes & excluded) == 0;
 }
 
-std::wstring parent_folder(const std::wstring& path) {
-    const auto cut = path.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? std::wstring(L".") : path.substr(0, cut);
+// Closes a handle when it goes out of scope.
+struct Handle {
+    HANDLE h;
+    explicit Handle(HANDLE handle) : h(handle) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() {
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+    explicit operator bool() const { return h != INVALID_HANDLE_VALUE; }
+};
+
+// `name` inside `folder`, which may end in a backslash (a drive's root) or not.
+std::wstring joined(const std::wstring& folder, const std::wstring& name) {
+    return folder.back() == L'\\' ? folder + name : folder + L'\\' + name;
+}
+
+DWORD attributes_of(const std::wstring& path) {
+    return GetFileAttributesW(extended_path(path).c_str());
 }
 
 bool is_folder(const std::wstring& path) {
-    const DWORD a = GetFileAttributesW(path.c_str());
+    const DWORD a = attributes_of(path);
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Deletes the file at the extended-length path `path`; a read-only file loses the attribute
+// just before the delete is tried again, and gets it back if that fails too. `text` names the
+// file in a report.
+void delete_at(const std::wstring& path, const std::string& text) {
+    if (DeleteFileW(path.c_str())) return;
+    DWORD e = GetLastError();
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (e == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        const DWORD cleared = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+        if (SetFileAttributesW(path.c_str(), cleared != 0 ? cleared : FILE_ATTRIBUTE_NORMAL)) {
+            if (DeleteFileW(path.c_str())) return;
+            e = GetLastError();
+            SetFileAttributesW(path.c_str(), attributes);
+        }
+    }
+    raise_win32_error(e, text);
+}
+
+bool set_attributes(HANDLE file, DWORD attributes) {
+    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+    basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != 0;
 }
 
 }  // namespace
@@ -108,7 +151,7 @@ std::string Win32FileSystem::next_match() {
             if (next_folder_ >= folders_.size()) return {};
             std::tie(folder_, listing_store_) = folders_[next_folder_++];
             const std::wstring path =
-                folder_.empty() ? file_pattern_ : folder_ + L"\\" + file_pattern_;
+                folder_.empty() ? file_pattern_ : joined(extended_path(folder_), file_pattern_);
             HANDLE h = FindFirstFileW(path.c_str(), &d);
             if (h == INVALID_HANDLE_VALUE) {
                 const DWORD e = GetLastError();
@@ -117,7 +160,8 @@ std::string Win32FileSystem::next_match() {
                     e == ERROR_NO_MORE_FILES)
                     continue;
                 folders_.clear();
-                raise_win32_error(e, narrow(path));
+                raise_win32_error(e,
+                                  narrow(folder_.empty() ? path : folder_ + L"\\" + file_pattern_));
             }
             find_ = h;
         } else if (!FindNextFileW(static_cast<HANDLE>(find_), &d)) {
@@ -144,14 +188,14 @@ std::string Win32FileSystem::next_match() {
 }
 
 unsigned long Win32FileSystem::make_folder(const std::wstring& path) {
-    return CreateDirectoryW(path.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
+    return CreateDirectoryW(extended_path(path).c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
 }
 
 std::string Win32FileSystem::create_folder(const std::string& path) {
     const std::wstring wide = widen(path);
     const DWORD e = make_folder(wide);
     if (e == ERROR_SUCCESS) {
-        flush_folder(parent_folder(wide));
+        flush_folder(folder_of(wide));
         return path;
     }
     // Refused below a protected folder: the games write there through the VirtualStore, and
@@ -160,10 +204,10 @@ std::string Win32FileSystem::create_folder(const std::string& path) {
     // then the refusal stands, before anything is copied.
     if (e == ERROR_ACCESS_DENIED || e == ERROR_PATH_NOT_FOUND) {
         const std::wstring copy = store_.copy_of(wide);
-        if (!copy.empty() && is_folder(parent_folder(copy))) {
+        if (!copy.empty() && is_folder(folder_of(copy))) {
             if (const DWORD again = make_folder(copy); again != ERROR_SUCCESS)
                 raise_win32_error(again, narrow(copy));
-            flush_folder(parent_folder(copy));
+            flush_folder(folder_of(copy));
             return narrow(copy);
         }
     }
@@ -172,51 +216,63 @@ std::string Win32FileSystem::create_folder(const std::string& path) {
 
 std::wstring Win32FileSystem::where(const std::wstring& path) const {
     std::wstring copy = store_.copy_of(path);
-    if (!copy.empty() && GetFileAttributesW(copy.c_str()) != INVALID_FILE_ATTRIBUTES) return copy;
+    if (!copy.empty() && attributes_of(copy) != INVALID_FILE_ATTRIBUTES) return copy;
     return path;
 }
 
 std::uint64_t Win32FileSystem::stage_copy(const std::string& from, const std::string& to) {
-    if (!batch_open_) sources_.clear();
-    batch_open_ = true;
     const std::wstring requested = widen(from);
-    std::wstring source = where(requested);
-    const std::uint64_t bytes =
-        staged_.stage(source, widen(to), source == requested ? from : narrow(source), to);
-    sources_[requested] = std::move(source);
-    return bytes;
+    const std::wstring source = where(requested);
+    return staged_.stage(source, widen(to), source == requested ? from : narrow(source), to);
 }
 
-std::size_t Win32FileSystem::commit_copies(RuntimeError& failure) {
-    batch_open_ = false;
+std::vector<CommittedCopy> Win32FileSystem::commit_copies(RuntimeError& failure) {
     return staged_.commit(failure);
+}
+
+bool Win32FileSystem::delete_original(const CommittedCopy& copy) {
+    // Sharing reads only: while this handle is open nobody can rename, replace or write the
+    // file; one who holds it open otherwise makes the open fail, which refuses the delete. A
+    // link or a folder put in its place opens as itself, and is not the file copied.
+    const Handle file(CreateFileW(
+        extended_path(widen(copy.source)).c_str(),
+        DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) {
+        const DWORD e = GetLastError();
+        if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) return false;
+        raise_win32_error(e, copy.windows_source);
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    FileIdentity now;
+    if (!GetFileInformationByHandle(file.h, &info) || !identity_of(file.h, now))
+        raise_win32_error(GetLastError(), copy.windows_source);
+    if (now != copy.original || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
+
+    const DWORD attributes = info.dwFileAttributes;
+    const bool read_only = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (read_only &&
+        !set_attributes(file.h, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
+        raise_win32_error(GetLastError(), copy.windows_source);
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (!SetFileInformationByHandle(file.h, FileDispositionInfo, &disposition,
+                                    sizeof disposition)) {
+        const DWORD e = GetLastError();
+        if (read_only) set_attributes(file.h, attributes);
+        raise_win32_error(e, copy.windows_source);
+    }
+    return true;
+}
+
+void Win32FileSystem::remove_copy(const CommittedCopy& copy) {
+    delete_at(extended_path(widen(copy.copy)), copy.windows_copy);
 }
 
 void Win32FileSystem::delete_file(const std::string& path) {
     const std::wstring requested = widen(path);
-    std::wstring actual;
-    if (const auto it = sources_.find(requested); it != sources_.end()) {
-        actual = it->second;
-        sources_.erase(it);
-    } else {
-        actual = where(requested);
-    }
-    if (DeleteFileW(actual.c_str())) return;
-    DWORD e = GetLastError();
-    // A read-only original is moved like any other: the attribute goes just before the delete
-    // is tried again, and comes back if that fails too.
-    const DWORD attributes = GetFileAttributesW(actual.c_str());
-    if (e == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        const DWORD cleared = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-        if (SetFileAttributesW(actual.c_str(), cleared != 0 ? cleared : FILE_ATTRIBUTE_NORMAL)) {
-            if (DeleteFileW(actual.c_str())) return;
-            e = GetLastError();
-            SetFileAttributesW(actual.c_str(), attributes);
-        }
-    }
-    raise_win32_error(e, actual == requested ? path : narrow(actual));
+    const std::wstring actual = where(requested);
+    delete_at(extended_path(actual), actual == requested ? path : narrow(actual));
 }
 
 }  // namespace pakscour::win32

@@ -1,10 +1,11 @@
 // The file system over Win32, as the games see it: a content folder below a protected folder
 // (Program Files) is listed together with its VirtualStore copy, each name once, and a file is
 // copied from and deleted where it really is. Enumerations return only plain, visible files;
-// copies are staged in hidden temporary files and named in batches once they are on disk.
+// copies are staged in hidden temporary files and named in batches once they are on disk. Every
+// call takes its path in the extended-length form ("\\?\"), so deep folders and names like
+// devices work; reports name the ordinary paths.
 #pragma once
 
-#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -35,7 +36,16 @@ class Win32FileSystem : public FileSystem {
     // instead, if the copy's parent exists. Returns the path of the folder made.
     std::string create_folder(const std::string& path) override;
     std::uint64_t stage_copy(const std::string& from, const std::string& to) override;
-    std::size_t commit_copies(RuntimeError& failure) override;
+    std::vector<CommittedCopy> commit_copies(RuntimeError& failure) override;
+    // Opens the original at the exact path it was copied from (the real folder or its
+    // VirtualStore copy, whichever the copy read), with delete access and sharing reads only,
+    // checks on that handle that it is still the file copied, and deletes it through the
+    // handle: nothing can take its place in between. A read-only original loses the attribute
+    // just before, and gets it back if the delete is refused.
+    bool delete_original(const CommittedCopy& copy) override;
+    // Removes the copy at the exact path it was named at, read-only or not; never looks in the
+    // VirtualStore.
+    void remove_copy(const CommittedCopy& copy) override;
     // Deletes the file where it really is; a read-only file loses the attribute just before.
     void delete_file(const std::string& path) override;
 
@@ -51,10 +61,6 @@ class Win32FileSystem : public FileSystem {
 
     VirtualStore store_;
     StagedCopies staged_;
-    // The sources of the copies staged since the last commit, and of the last batch, by the
-    // path the caller gave: each original is deleted from where it was copied.
-    std::map<std::wstring, std::wstring> sources_;
-    bool batch_open_ = false;
 
     // The enumeration: the folders to list in turn (the VirtualStore copy first, marked true),
     // the one being listed, its FindFirstFileW handle, and the upper-cased names found in the
