@@ -63,6 +63,15 @@ class FaultyFileSystem : public FileSystem {
         if (due("delete", path)) fail(path);
         real_.delete_file(path);
     }
+    std::vector<FolderEntry> list_folder(const std::string& folder) override {
+        return real_.list_folder(folder);
+    }
+    std::string writable_folder(const std::string& folder) override {
+        return real_.writable_folder(folder);
+    }
+    bool remove_empty_folder(const std::string& folder) override {
+        return real_.remove_empty_folder(folder);
+    }
 
     // The operations in the order they were asked for: the operation's name, a blank and the
     // path it concerned (a commit names its batch's first target).

@@ -230,6 +230,13 @@ QWidget* FormWindow::make_widget(forms::Control& c, QWidget* parent) {
             for (const std::string& item : c.items()) texts.append(to_qt(item));
             entries->append(texts);
             lists_[ctl] = entries;
+            if (c.list_index() >= 0) view->setCurrentIndex(entries->index(c.list_index()));
+            QObject::connect(
+                view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this, ctl](const QModelIndex& now) {
+                    const int i = now.isValid() ? now.row() : -1;
+                    dispatch([ctl, i] { ctl->set_list_index(i < ctl->list_count() ? i : -1); });
+                });
             w = view;
             break;
         }
@@ -371,7 +378,10 @@ void FormWindow::show_window() {
         shown_once_ = true;
         layout_->activate();
         adjustSize();
-        if (form_ && form_->start_position == forms::StartPosition::CenterScreen) {
+        if (form_ && form_->start_position == forms::StartPosition::CenterOwner && parentWidget()) {
+            const QRect owner = parentWidget()->frameGeometry();
+            move(owner.center() - QPoint(width() / 2, height() / 2));
+        } else if (form_ && form_->start_position == forms::StartPosition::CenterScreen) {
             if (const QScreen* screen = QGuiApplication::primaryScreen()) {
                 QRect area = screen->availableGeometry();
                 move(area.center() - QPoint(width() / 2, height() / 2));
@@ -458,6 +468,22 @@ void FormWindow::control_changed(forms::Control& c, Property p) {
             break;
         case Property::Focus:
             if (w) w->setFocus();
+            break;
+        case Property::ListIndex:
+            if (auto* view = qobject_cast<QListView*>(w)) {
+                // The entries added within this event reach the view first.
+                flush_list(c);
+                const QSignalBlocker block(view->selectionModel());
+                if (c.list_index() < 0) {
+                    view->clearSelection();
+                    view->setCurrentIndex(QModelIndex());
+                } else {
+                    const QModelIndex at = view->model()->index(c.list_index(), 0);
+                    view->setCurrentIndex(at);
+                    view->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect);
+                }
+                view->viewport()->update();
+            }
             break;
         default:
             break;
