@@ -120,10 +120,10 @@ TEST_CASE("backup folders newest first; other folders are no backups") {
         bool backup;
     };
     const Folder folders[] = {
-        {"010125000000", true},  {"311226235959", true},  {"290224120000", true},
-        {"070126090807", true},  {"290223120000", false}, {"311126000000", false},
+        {"010125000000", true},  {"311226235959", true},   {"290224120000", true},
+        {"070126090807", true},  {"290223120000", false},  {"311126000000", false},
         {"999999999999", false}, {"0612261405090", false}, {"06122614050a", false},
-        {"000126000000", false}, {"011326000000", false}, {"010126240000", false},
+        {"000126000000", false}, {"011326000000", false},  {"010126240000", false},
     };
     for (const Folder& f : folders)
         r.prefix.file(std::string("Games/CoD/Main/") + f.name + "/x.pk3", "12345");
