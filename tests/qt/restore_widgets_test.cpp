@@ -67,10 +67,25 @@ TEST_CASE("a clean, then Alt+F, R and Enter, give the folder back byte for byte"
         press(Qt::Key_Space);
         REQUIRE(files_of(main_dir).size() == 1);
 
-        press(Qt::Key_F, Qt::AltModifier);
-        REQUIRE(test::wait_until([] { return QApplication::activePopupWidget() != nullptr; }));
-        press(Qt::Key_R);
-        REQUIRE(test::wait_until([&] { return ctx.frmRestore.loaded(); }));
+        auto open = [&] {
+            press(Qt::Key_F, Qt::AltModifier);
+            REQUIRE(test::wait_until([] { return QApplication::activePopupWidget() != nullptr; }));
+            press(Qt::Key_R);
+            REQUIRE(test::wait_until([&] { return ctx.frmRestore.loaded(); }));
+            QApplication::setActiveWindow(rig.window(ctx.frmRestore));
+        };
+        // Enter on the focused Cancel button cancels: it is Cancel that Enter presses then.
+        open();
+        press(Qt::Key_Tab);
+        press(Qt::Key_Tab);
+        REQUIRE(QApplication::focusWidget()->objectName() == "cmdCancel");
+        press(Qt::Key_Return);
+        CHECK_FALSE(ctx.frmRestore.loaded());
+        CHECK(fs::exists(main_dir / "061226140509"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::setActiveWindow(rig.window(ctx.frmMain));
+
+        open();
         qt::FormWindow* w = rig.window(ctx.frmRestore);
         REQUIRE(w != nullptr);
         CHECK(w->parentWidget() == rig.window(ctx.frmMain));
@@ -84,9 +99,7 @@ TEST_CASE("a clean, then Alt+F, R and Enter, give the folder back byte for byte"
         CHECK(list->currentIndex().row() == 0);
         CHECK(list->selectionModel()->isRowSelected(0, QModelIndex()));
         CHECK(w->findChild<QPushButton*>("cmdRestore")->isDefault());
-        QApplication::setActiveWindow(w);
-        list->setFocus();
-
+        REQUIRE(QApplication::focusWidget() == list);
         press(Qt::Key_Return);
         CHECK_FALSE(ctx.frmRestore.loaded());
         CHECK(files_of(main_dir) == before);

@@ -321,6 +321,13 @@ TEST_CASE("Restore a Backup: a modal window of the main window, its newest backu
     CHECK(IsWindowEnabled(main));
     CHECK(test::exists(rig.games / "CoD\\Main\\010125000000\\old.pk3"));
 
+    // Enter on the focused Cancel button cancels.
+    open();
+    SetFocus(rig.renderer.control_hwnd(form, form.ctl("cmdCancel")));
+    key(VK_RETURN);
+    CHECK_FALSE(form.loaded());
+    CHECK_FALSE(test::exists(rig.games / "CoD\\Main\\zz_alien.pk3"));
+
     // Enter restores the newest: the clean's files come back and are listed again.
     open();
     key(VK_RETURN);

@@ -1,5 +1,6 @@
 #include "platform/qt/form_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -362,13 +363,26 @@ void FormWindow::add_default_and_cancel_keys() {
         auto press = [this, ctl, button] {
             if (button->isEnabled() && button->isVisible()) dispatch([ctl] { ctl->user_click(); });
         };
+        // Enter presses the push button that has the focus, as in any dialog, and the default
+        // button otherwise.
+        auto enter = [this, press] {
+            auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+            if (focused && isAncestorOf(focused)) {
+                if (focused->isEnabled()) focused->click();
+                return;
+            }
+            press();
+        };
         std::vector<int> keys;
         if (c->is_default) keys.insert(keys.end(), {Qt::Key_Return, Qt::Key_Enter});
         if (c->is_cancel) keys.push_back(Qt::Key_Escape);
         for (int key : keys) {
             auto* shortcut = new QShortcut(QKeySequence(key), this);
             shortcut->setContext(Qt::WindowShortcut);
-            QObject::connect(shortcut, &QShortcut::activated, this, press);
+            if (key == Qt::Key_Escape)
+                QObject::connect(shortcut, &QShortcut::activated, this, press);
+            else
+                QObject::connect(shortcut, &QShortcut::activated, this, enter);
         }
     }
 }

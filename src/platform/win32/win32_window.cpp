@@ -590,6 +590,12 @@ LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
             }
             break;
         case DM_GETDEFID:
+            // A push button that has the focus is the one Enter presses, as in any dialog.
+            if (!retired_)
+                for (const Native& n : natives_)
+                    if (n.hwnd && n.hwnd == GetFocus() &&
+                        n.control->kind() == ControlKind::CommandButton)
+                        return MAKELRESULT(n.id, DC_HASDEFID);
             if (!retired_)
                 for (const Native& n : natives_)
                     if (n.control->kind() == ControlKind::CommandButton && n.control->is_default)
