@@ -30,6 +30,6 @@ ensure_packages() {
 linux_packages=(cmake ninja-build g++ clang-format doctest-dev qt6-base-dev libgl-dev
     libyaml-cpp-dev python3-yaml xvfb xauth libfuse3-dev fuse3 pkg-config)
 windows_packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 wine32:i386
-    qemu-user python3)
+    qemu-user python3 xdotool)
 # What building the packages (scripts/package) and checking them (scripts/test-packages) needs.
 packaging_packages=(dpkg-dev zip unzip file lintian appstream xdotool)

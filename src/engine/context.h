@@ -2,7 +2,10 @@
 // and the program's four windows. Procedures take it by reference instead of using globals.
 #pragma once
 
+#include <vector>
+
 #include "engine/move_files.h"
+#include "engine/restore.h"
 #include "engine/run_state.h"
 #include "platform/forms/form.h"
 #include "platform/platform.h"
@@ -26,6 +29,9 @@ struct Context {
     forms::Form frmSplash{"frmSplash"};
     forms::Form frmDisclaim{"frmDisclaim"};
     forms::Form frmAbout{"frmAbout"};
+    forms::Form frmRestore{"frmRestore"};
+    // The backup folders the restore window lists, in its order.
+    std::vector<BackupFolder> backups;
 };
 
 }  // namespace pakscour

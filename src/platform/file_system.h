@@ -83,6 +83,31 @@ class FileSystem {
         RuntimeError failure;
         if (commit_copies(failure).size() != 1) throw failure;
     }
+
+    // Folders as a whole, for putting a backup folder back.
+    //
+    // One entry of a folder: its name, the path where it really is, what it is and, for a
+    // plain file, its size in bytes.
+    struct FolderEntry {
+        std::string name;
+        std::string path;
+        bool folder = false;
+        bool plain = false;  // a plain file that find_first would return
+        std::uint64_t size = 0;
+    };
+    // Every entry of `folder` (given without a final backslash): files, folders, hidden ones,
+    // except those no Windows path could name. A missing folder has none. On Windows the
+    // folder is listed together with its VirtualStore copy, as the games see them: an entry
+    // of the copy hides one of the same name in the folder itself.
+    virtual std::vector<FolderEntry> list_folder(const std::string& folder) = 0;
+    // The folder that new files must go into for the games to find them in `folder`: `folder`
+    // itself where it may be written; on Windows, where it may not, its VirtualStore copy,
+    // made if it is missing.
+    virtual std::string writable_folder(const std::string& folder) = 0;
+    // Removes `folder` if it is empty (on Windows also its VirtualStore copy, if that is
+    // empty). Returns true when no copy of it is left; false when something is still in it.
+    // Any other failure raises.
+    virtual bool remove_empty_folder(const std::string& folder) = 0;
 };
 
 }  // namespace pakscour

@@ -41,6 +41,15 @@ class ListingFileSystem : public FileSystem {
         raise_error(err::invalid_call, copy.windows_copy);
     }
     void delete_file(const std::string& path) override { raise_error(err::invalid_call, path); }
+    std::vector<FolderEntry> list_folder(const std::string& folder) override {
+        return folders[folder];
+    }
+    std::string writable_folder(const std::string& folder) override { return folder; }
+    bool remove_empty_folder(const std::string& folder) override {
+        raise_error(err::invalid_call, folder);
+    }
+    // The answers of list_folder, by folder.
+    std::map<std::string, std::vector<FolderEntry>> folders;
 
     std::map<std::string, std::vector<std::string>> listings;
     std::vector<std::string> patterns;

@@ -80,6 +80,15 @@ class FaultyFileSystem : public FileSystem {
     std::set<std::string> refused;
     // Runs after each commit, before any original of its batch is deleted.
     std::function<void()> after_commit;
+    std::vector<FolderEntry> list_folder(const std::string& folder) override {
+        return real_.list_folder(folder);
+    }
+    std::string writable_folder(const std::string& folder) override {
+        return real_.writable_folder(folder);
+    }
+    bool remove_empty_folder(const std::string& folder) override {
+        return real_.remove_empty_folder(folder);
+    }
 
     // The operations in the order they were asked for: the operation's name, a blank and the
     // path it concerned (a commit names its batch's first target).

@@ -1,11 +1,13 @@
 // The child program of the kill test: `posix_fs_mover PREFIX [BATCH_FILES]` cleans the Call of
 // Duty folder C:\Games\CoD\Main of the prefix with the real file system, in batches of the
 // program's own size or of BATCH_FILES files, writing one byte to its standard output just
-// before the clean starts. Exit status 0 when the clean completed.
+// before the clean starts. Exit status 0 when the clean completed. With PAKSCOUR_MOVER_MODE
+// set to "restore" it puts the backup folder Main\061226140509 back instead.
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "clean_rig.h"
 #include "platform/posix/posix_file_system.h"
@@ -21,5 +23,10 @@ int main(int argc, char** argv) {
     test::CleanRig rig(fs, clock);
     if (argc == 3) rig.program.context().move_batch.files = std::strtoull(argv[2], nullptr, 10);
     if (::write(STDOUT_FILENO, "s", 1) != 1) return 3;
+    // PAKSCOUR_MOVER_MODE=restore puts the backup folder back instead, as the restore
+    // window does.
+    if (const char* mode = std::getenv("PAKSCOUR_MOVER_MODE");
+        mode && std::string(mode) == "restore")
+        return rig.restore() && rig.app.boxes.empty() ? 0 : 1;
     return rig.clean() && rig.app.boxes.empty() ? 0 : 1;
 }

@@ -36,6 +36,21 @@ struct CleanRig {
         return true;
     }
 
+    // Ticks the Call of Duty box, opens the restore window from the File menu and clicks
+    // Restore on the newest backup folder. False when the program ended through its error
+    // report or the window stayed open.
+    bool restore() {
+        Context& ctx = program.context();
+        try {
+            tick_cod();
+            ctx.frmMain.menu("mnuFileRestore").user_click();
+            ctx.frmRestore.ctl("cmdRestore").user_click();
+        } catch (const ProgramEnded&) {
+            return false;
+        }
+        return !ctx.frmRestore.loaded();
+    }
+
     FixedClock fixed_clock;
     EmptyRegistry registry;
     RecordingShell shell;

@@ -114,6 +114,8 @@ items=$(drive items "Pakscour v2.1" | sort | tr '\n' ' ')
 [ "$items" = "mod_fun.pk3 zz_alien.pk3 " ] || fail "CoD aliens listed as: $items"
 
 # Clean: the files move into Main\<twelve digits>.
+main_sums() { (cd "$games/CoD/Main" && find . -maxdepth 1 -type f -exec sha256sum {} + | sort); }
+before_clean=$(main_sums)
 drive click "Pakscour v2.1" "&Clean"
 status=$(drive texts "Pakscour v2.1" | grep '^Alien files moved to: ' || true)
 [[ $status =~ ^Alien\ files\ moved\ to:\ C:\\Games\\CoD\\Main\\([0-9]{12})$ ]] ||
@@ -131,6 +133,24 @@ done
 [ -d "$games/CoD/Main/dir.pk3" ] || fail "the folder dir.pk3 was touched"
 [ -z "$(drive items "Pakscour v2.1")" ] || fail "list not empty after clean"
 [ "$(drive enabled "Pakscour v2.1" "&Clean")" = 0 ] || fail "Clean still enabled"
+
+# Restore a Backup by keyboard alone, as a player does it: Alt+F, R opens the window with the
+# newest backup selected, and Enter (Restore is the default button) puts it back. The keys go
+# through the X server, so they reach the program's own menu loop.
+main_window=$(xdotool search --onlyvisible --name '^Pakscour v2\.1$' | head -n 1)
+xdotool windowfocus --sync "$main_window" 2>/dev/null || true
+xdotool key --delay 300 alt+f r
+drive wait "Restore a Backup" $step_ms || fail "Alt+F, R opened no restore window"
+[ "$(drive items "Restore a Backup" | wc -l)" = 1 ] || fail "not one backup listed"
+xdotool key --delay 300 Return
+drive gone "Restore a Backup" $step_ms || fail "the restore window stayed"
+[ "$(main_sums)" = "$before_clean" ] || fail "the restore did not give Main back byte for byte"
+[ ! -e "$backup" ] || fail "the emptied backup folder stayed"
+status=$(drive texts "Pakscour v2.1" | grep ' moved back from: ' || true)
+[ "$status" = "2 archives moved back from: C:\\Games\\CoD\\Main\\$stamp" ] ||
+    fail "status after the restore: '$status'"
+items=$(drive items "Pakscour v2.1" | sort | tr '\n' ' ')
+[ "$items" = "mod_fun.pk3 zz_alien.pk3 " ] || fail "restored aliens listed as: $items"
 
 # United Offensive: its own folder.
 drive click "Pakscour v2.1" "&UO"

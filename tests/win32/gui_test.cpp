@@ -270,4 +270,75 @@ TEST_CASE("closing the last window ends the message loop") {
     CHECK_FALSE(IsWindow(main));
 }
 
+TEST_CASE("Restore a Backup: a modal window of the main window, its newest backup selected") {
+    Rig rig;
+    rig.show_main();
+    HWND main = rig.window(rig.main());
+    REQUIRE(main != nullptr);
+    // File: Restore a Backup..., a separator, Exit.
+    HMENU file = GetSubMenu(GetMenu(main), 0);
+    REQUIRE(GetMenuItemCount(file) == 3);
+    CHECK((GetMenuState(file, 0, MF_BYPOSITION) & MF_GRAYED) == 0);
+    CHECK((GetMenuState(file, 1, MF_BYPOSITION) & MF_SEPARATOR) != 0);
+    const int restore = static_cast<int>(GetMenuItemID(file, 0));
+
+    test::make_folder(rig.games / "CoD\\Main\\010125000000");
+    test::write_file(rig.games / "CoD\\Main\\010125000000\\old.pk3", "older");
+    SendMessageW(rig.control("cmdClean"), BM_CLICK, 0, 0);
+    rig.pump();
+    REQUIRE(rig.list_count() == 0);
+
+    forms::Form& form = rig.ctx().frmRestore;
+    auto open = [&] {
+        PostMessageW(main, WM_COMMAND, MAKEWPARAM(restore, 0), 0);
+        rig.pump();
+        REQUIRE(rig.window(form) != nullptr);
+    };
+    auto key = [&](UINT vk) {
+        HWND focus = GetFocus();
+        REQUIRE(focus != nullptr);
+        PostMessageW(focus, WM_KEYDOWN, vk, 0);
+        PostMessageW(focus, WM_KEYUP, vk, 0);
+        rig.pump();
+    };
+    open();
+    HWND box = rig.window(form);
+    CHECK(window_text(box) == "Restore a Backup");
+    CHECK(GetWindow(box, GW_OWNER) == main);
+    CHECK_FALSE(IsWindowEnabled(main));
+    HWND list = rig.renderer.control_hwnd(form, form.ctl("lstBackups"));
+    CHECK(GetFocus() == list);
+    CHECK(SendMessageW(list, LB_GETCOUNT, 0, 0) == 2);
+    CHECK(SendMessageW(list, LB_GETCURSEL, 0, 0) == 0);
+
+    // The user's choice reaches the model; Esc closes and gives the main window its input back.
+    SendMessageW(list, LB_SETCURSEL, 1, 0);
+    SendMessageW(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    CHECK(form.ctl("lstBackups").list_index() == 1);
+    key(VK_ESCAPE);
+    CHECK_FALSE(form.loaded());
+    CHECK(IsWindowEnabled(main));
+    CHECK(test::exists(rig.games / "CoD\\Main\\010125000000\\old.pk3"));
+
+    // Enter on the focused Cancel button cancels.
+    open();
+    SetFocus(rig.renderer.control_hwnd(form, form.ctl("cmdCancel")));
+    key(VK_RETURN);
+    CHECK_FALSE(form.loaded());
+    CHECK_FALSE(test::exists(rig.games / "CoD\\Main\\zz_alien.pk3"));
+
+    // Enter restores the newest: the clean's files come back and are listed again.
+    open();
+    key(VK_RETURN);
+    CHECK_FALSE(form.loaded());
+    CHECK(IsWindowEnabled(main));
+    CHECK(test::read_file(rig.games / "CoD\\Main\\zz_alien.pk3") == "alien one");
+    CHECK(test::read_file(rig.games / "CoD\\Main\\mod.pk3") == "alien two");
+    CHECK(rig.list_count() == 2);
+    CHECK(test::exists(rig.games / "CoD\\Main\\010125000000\\old.pk3"));
+    CHECK(window_text(rig.control("lblStatusBar")).rfind("2 archives moved back from: ", 0) == 0);
+    CHECK(rig.app.boxes.empty());
+}
+
 }  // namespace pakscour

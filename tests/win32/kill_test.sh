@@ -4,6 +4,8 @@
 # bears a file's name in the backup folder must be that file, whole. The mover runs in a copy of
 # the prefix WINEPREFIX names, or in a new one. PAKSCOUR_KILL_CYCLES sets the number of kills
 # (50 by default); cleans that finish before their kill come on top. Prints one count line.
+# With PAKSCOUR_KILL_MODE=restore it kills restores of the backup folder instead: the files start
+# in the backup folder, and whatever bears a file's name in the content folder must be it, whole.
 #   kill_test.sh WINE MOVER_EXE
 set -euo pipefail
 wine=$1
@@ -12,6 +14,7 @@ kills=${PAKSCOUR_KILL_CYCLES:-50}
 file_count=300
 stamp=061226140509  # the mover's fixed clock
 temp_prefix=.pakscour-copy-
+mode=${PAKSCOUR_KILL_MODE:-clean}
 export WINEDEBUG=-all
 
 work=$(mktemp -d /tmp/pakscour-kill.XXXXXX)
@@ -68,8 +71,13 @@ cycle() {
     local max_us=$1 pid status=0 started=""
     rm -rf "$install"
     mkdir -p "$content"
-    cp -p "$pool"/* "$content/"
-    "$wine" "$mover" 'C:\killtest' >"$work/started" 2>"$work/mover.err" &
+    if [ "$mode" = restore ]; then
+        mkdir -p "$backup"
+        cp -p "$pool"/* "$backup/"
+    else
+        cp -p "$pool"/* "$content/"
+    fi
+    PAKSCOUR_MOVER_MODE=$mode "$wine" "$mover" 'C:\killtest' >"$work/started" 2>"$work/mover.err" &
     pid=$!
     exec 3<"$work/started"
     read -r -n 1 -t 120 started <&3 || true
@@ -96,8 +104,14 @@ cycle() {
         echo "kill_test: the mover failed ($status): $(cat "$work/mover.err")" >&2
         exit 1
     fi
-    sums "$content" >"$work/content.sums"
-    sums "$backup" >"$work/backup.sums"
+    # A restore moves the other way: its source is the backup folder.
+    if [ "$mode" = restore ]; then
+        sums "$backup" >"$work/content.sums"
+        sums "$content" >"$work/backup.sums"
+    else
+        sums "$content" >"$work/content.sums"
+        sums "$backup" >"$work/backup.sums"
+    fi
     read -r named moved lost partial < <(awk -v temp="$temp_prefix" '
         FILENAME ~ /pool.sums$/ { want[$2] = $1; next }
         FILENAME ~ /content.sums$/ { in_content[$2] = $1; next }
@@ -161,7 +175,7 @@ while [ "$killed" -lt "$kills" ] && [ "$cycles" -lt $((2 * kills + 10)) ]; do
         fi
     fi
 done
-echo "kill cycles: $cycles, killed: $killed ($staging before naming, $naming while naming," \
+echo "$mode kill cycles: $cycles, killed: $killed ($staging before naming, $naming while naming," \
     "$deleting while deleting, $after after the last delete), finished first: $finished_first," \
     "files lost: $lost_total, partial files under a backup name: $partial_total," \
     "one clean: $((first_took_us / 1000)) ms, $(($(date +%s) - begin)) s in all"

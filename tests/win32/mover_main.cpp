@@ -1,10 +1,13 @@
 // The child program of the Windows kill test: `win32_mover INSTALL_FOLDER` cleans the Call of
 // Duty folder INSTALL_FOLDER\Main with the real Win32 file system, writing one byte to its
 // standard output just before the clean starts and, when it completes, the seconds it took to
-// its standard error. Exit status 0 when the clean completed.
+// its standard error. Exit status 0 when the clean completed. With PAKSCOUR_MOVER_MODE set to
+// "restore" it puts the backup folder Main\061226140509 back instead.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "clean_rig.h"
 #include "platform/win32/wide.h"
@@ -24,7 +27,11 @@ int wmain(int argc, wchar_t** argv) {
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    const bool cleaned = rig.clean() && rig.app.boxes.empty();
+    // PAKSCOUR_MOVER_MODE=restore puts the backup folder back instead, as the restore
+    // window does.
+    const char* mode = std::getenv("PAKSCOUR_MOVER_MODE");
+    const bool restore = mode && std::string(mode) == "restore";
+    const bool cleaned = (restore ? rig.restore() : rig.clean()) && rig.app.boxes.empty();
     QueryPerformanceCounter(&end);
     if (!cleaned) {
         for (const auto& box : rig.app.boxes) std::fprintf(stderr, "%s\n", box.text.c_str());

@@ -70,6 +70,15 @@ class RefusingFileSystem : public Win32FileSystem {
             return ERROR_ACCESS_DENIED;
         return Win32FileSystem::make_folder(path);
     }
+    unsigned long probe_writable(const std::wstring& folder) override {
+        if (refuses(folder)) return ERROR_ACCESS_DENIED;
+        return Win32FileSystem::probe_writable(folder);
+    }
+    bool refuses(const std::wstring& path) const {
+        return path.size() > refused_.size() &&
+               CompareStringOrdinal(path.data(), static_cast<int>(refused_.size()), refused_.data(),
+                                    static_cast<int>(refused_.size()), TRUE) == CSTR_EQUAL;
+    }
 
   private:
     std::wstring refused_;
@@ -271,6 +280,84 @@ TEST_CASE("a refused delete takes back the copies it made, never an older backup
               std::string("now ") + name);
         CHECK(test::read_file(older + "\\" + name) == std::string("older ") + name);
     }
+}
+
+TEST_CASE("a backup put back goes where the games see it; a name taken again stays") {
+    struct Row {
+        const char* what;
+        bool refused;  // writing below Program Files is refused
+    };
+    for (const Row& r : {Row{"writable", false}, Row{"refused", true}}) {
+        CAPTURE(r.what);
+        Install install;
+        test::write_file(install.real + "\\pak0.pk3", "stock");
+        test::write_file(install.store + "\\alien.pk3", "virtual");
+        test::write_file(install.store + "\\ro.pk3", "read-only");
+        test::set_attributes(install.store + "\\ro.pk3", FILE_ATTRIBUTE_READONLY);
+        test::write_file(install.real + "\\clash.pk3", "old");
+        RefusingFileSystem fs(r.refused ? program_files : "Q:\\nowhere");
+        test::CleanRig rig(fs, game);
+        REQUIRE(rig.clean());
+        // Refused, the clean made its backup folder in the VirtualStore.
+        const std::string backup = (r.refused ? install.store : install.real) + "\\" + stamp;
+        REQUIRE(test::read_file(backup + "\\alien.pk3") == "virtual");
+        // The game downloads clash.pk3 again, into the VirtualStore.
+        test::write_file(install.store + "\\CLASH.PK3", "new");
+
+        REQUIRE(rig.restore());
+        CHECK(rig.app.boxes.empty());
+        const std::string& into = r.refused ? install.store : install.real;
+        CHECK(test::read_file(into + "\\alien.pk3") == "virtual");
+        CHECK(test::read_file(into + "\\ro.pk3") == "read-only");
+        CHECK(test::read_file(backup + "\\clash.pk3") == "old");
+        CHECK(test::read_file(install.store + "\\CLASH.PK3") == "new");
+        CHECK_FALSE(test::exists(backup + "\\alien.pk3"));
+        CHECK_FALSE(test::exists(backup + "\\ro.pk3"));
+        CHECK(rig.ctl("lblStatusBar").caption() ==
+              "2 archives moved back from: " + backup + "; 1 stayed there, its name already taken");
+        // Once the name is free again, the rest comes back and the folder goes.
+        DeleteFileW(win32::widen(install.store + "\\CLASH.PK3").c_str());
+        REQUIRE(rig.restore());
+        CHECK(test::read_file(into + "\\clash.pk3") == "old");
+        CHECK_FALSE(test::exists(backup));
+    }
+}
+
+TEST_CASE("backup folders of the real folder and of the VirtualStore are listed together") {
+    Install install;
+    for (const char* stamp_folder : {"050126100000", "061226140509"})
+        test::make_folder(install.store + "\\" + stamp_folder);
+    for (const char* stamp_folder : {"311226235959", "061226140509"})
+        test::make_folder(install.real + "\\" + stamp_folder);
+    test::write_file(install.store + "\\050126100000\\a.pk3", "vs");
+    test::write_file(install.real + "\\311226235959\\b.pk3", "real!");
+    test::write_file(install.real + "\\061226140509\\c.pk3", "c");
+    test::write_file(install.store + "\\061226140509\\d.pk3", "dd");
+    Win32FileSystem fs;
+    test::CleanRig rig(fs, game);
+    rig.tick_cod();
+    forms::Form& main = rig.program.context().frmMain;
+    main.menu("mnuFileRestore").user_click();
+    forms::Form& window = rig.program.context().frmRestore;
+    REQUIRE(window.loaded());
+    // A folder in both places is one, as the games see it.
+    CHECK(window.ctl("lstBackups").items() ==
+          std::vector<std::string>{"31 Dec 2026 23:59:59  -  1 archive, 5 bytes",
+                                   "6 Dec 2026 14:05:09  -  2 archives, 3 bytes",
+                                   "5 Jan 2026 10:00:00  -  1 archive, 2 bytes"});
+    window.ctl("lstBackups").set_list_index(1);
+    window.ctl("cmdRestore").user_click();
+    CHECK(test::read_file(install.real + "\\c.pk3") == "c");
+    CHECK(test::read_file(install.real + "\\d.pk3") == "dd");
+    CHECK_FALSE(test::exists(install.real + "\\061226140509"));
+    CHECK_FALSE(test::exists(install.store + "\\061226140509"));
+    main.menu("mnuFileRestore").user_click();
+    window.ctl("lstBackups").set_list_index(1);
+    window.ctl("cmdRestore").user_click();
+    CHECK(test::read_file(install.real + "\\a.pk3") == "vs");
+    CHECK_FALSE(test::exists(install.store + "\\050126100000"));
+    CHECK(rig.ctl("lblStatusBar").caption() ==
+          "1 archive moved back from: " + install.store + "\\050126100000");
 }
 
 }  // namespace pakscour

@@ -23,6 +23,14 @@ void Application::show(Form& f) {
     if (renderer_) renderer_->show(f);
 }
 
+void Application::show_modal(Form& f, Form& owner) {
+    if (!f.loaded_) {
+        f.owner = &owner;
+        f.modal = true;
+    }
+    show(f);
+}
+
 void Application::unload(Form& f) {
     if (!f.loaded_) return;
     bool cancel = false;
@@ -32,11 +40,15 @@ void Application::unload(Form& f) {
     f.shown_ = false;
     loaded_.erase(std::remove(loaded_.begin(), loaded_.end(), &f), loaded_.end());
     if (renderer_) renderer_->destroy(f);
+    f.owner = nullptr;
+    f.modal = false;
     f.set_observer(nullptr);
     if (loaded_.empty() && renderer_) renderer_->last_window_closed();
 }
 
-bool Application::any_loaded() const { return !loaded_.empty(); }
+bool Application::any_loaded() const {
+    return !loaded_.empty();
+}
 
 std::uintptr_t Application::native_handle(const Form& f) const {
     return renderer_ ? renderer_->native_handle(f) : 0;

@@ -12,7 +12,7 @@ namespace pakscour::forms {
 
 // What a toolkit does for the model: real windows and the event loop.
 class Renderer {
-public:
+  public:
     virtual ~Renderer() = default;
     // Called after a window's design state is built and before its load procedure runs.
     virtual void create(Form& f) = 0;
@@ -26,7 +26,7 @@ public:
 };
 
 class Application {
-public:
+  public:
     void set_renderer(Renderer* r) { renderer_ = r; }
     Renderer* renderer() const { return renderer_; }
 
@@ -34,13 +34,16 @@ public:
     void load(Form& f);
     // Loads the window when needed, then shows or activates it (not modal, no owner).
     void show(Form& f);
+    // Loads the window as a modal window owned by `owner` and shows it. The call returns at
+    // once; the owner takes no input until the window is unloaded.
+    void show_modal(Form& f, Form& owner);
     // Runs the unload procedure; unless it refuses, destroys the instance.
     void unload(Form& f);
 
     bool any_loaded() const;
     std::uintptr_t native_handle(const Form& f) const;
 
-private:
+  private:
     Renderer* renderer_ = nullptr;
     std::vector<Form*> loaded_;
 };

@@ -58,7 +58,15 @@ void Control::set_value(int v) {
 
 void Control::clear_list() {
     items_.clear();
+    list_index_ = -1;
     notify(Property::ListClear);
+}
+
+void Control::set_list_index(int i) {
+    if (i < -1 || i >= list_count()) throw std::out_of_range("list index out of range");
+    if (i == list_index_) return;
+    list_index_ = i;
+    notify(Property::ListIndex);
 }
 
 void Control::add_item(std::string text) {

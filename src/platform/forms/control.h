@@ -36,6 +36,7 @@ enum class Property {
     Height,
     Topmost,
     Focus,
+    ListIndex,
 };
 
 // A font of its own; an empty name means the window's default font.
@@ -65,7 +66,7 @@ struct Color {
 constexpr int no_index = -1;
 
 class Control {
-public:
+  public:
     Control(Form& form, ControlKind kind, std::string name, int index, std::string container,
             Rect rect);
     Control(const Control&) = delete;
@@ -100,6 +101,10 @@ public:
     int list_count() const { return static_cast<int>(items_.size()); }
     const std::string& item(int i) const;
     const std::vector<std::string>& items() const { return items_; }
+    // The selected entry, -1 for none. Clearing the list selects none; the user's choice of
+    // an entry sets it through the renderer.
+    int list_index() const { return list_index_; }
+    void set_list_index(int i);
 
     const Font& font() const { return font_; }
     void set_font(Font f);
@@ -130,7 +135,7 @@ public:
     std::function<void()> on_click;
     std::function<void()> on_timer;
 
-private:
+  private:
     void notify(Property p);
 
     Form* form_;
@@ -145,6 +150,7 @@ private:
     std::string tooltip_;
     int value_ = 0;
     std::vector<std::string> items_;
+    int list_index_ = -1;
     Font font_;
     std::optional<Color> fore_color_;
     int interval_ = 0;

@@ -14,11 +14,11 @@
 namespace pakscour::forms {
 
 enum class BorderStyle { FixedSingle, FixedDialog, None };
-enum class StartPosition { Default, CenterScreen };
+enum class StartPosition { Default, CenterScreen, CenterOwner };
 
 // Receives every property change of a window, its controls and its menus.
 class FormObserver {
-public:
+  public:
     virtual ~FormObserver() = default;
     virtual void control_changed(Control& c, Property p) = 0;
     virtual void menu_changed(MenuItem& m, Property p) = 0;
@@ -34,7 +34,7 @@ struct NonClient {
 NonClient non_client(BorderStyle border, bool has_caption, bool has_menu);
 
 class Form {
-public:
+  public:
     explicit Form(std::string name);
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -55,12 +55,16 @@ public:
 
     BorderStyle border = BorderStyle::FixedSingle;
     StartPosition start_position = StartPosition::Default;
-    bool has_caption = true;    // title bar shown
-    bool control_box = true;    // system menu and close box
+    bool has_caption = true;  // title bar shown
+    bool control_box = true;  // system menu and close box
     bool min_button = false;
     bool max_button = false;
-    std::string icon;           // resource name of the title-bar icon, empty for none
+    std::string icon;                    // resource name of the title-bar icon, empty for none
     std::vector<std::string> tab_order;  // control names, first takes the focus when shown
+    // The window that owns this one (nullptr for none) and whether it is modal: the owner
+    // takes no input while a modal window is loaded. Set by Application::show_modal.
+    Form* owner = nullptr;
+    bool modal = false;
 
     bool topmost() const { return topmost_; }
     void set_topmost(bool on);
@@ -95,7 +99,7 @@ public:
     // Drops every control and menu and restores the design defaults; used by loading.
     void reset();
 
-private:
+  private:
     friend class Application;
     friend class Control;
     friend class MenuItem;

@@ -54,6 +54,12 @@ class PosixFileSystem : public FileSystem {
     // A missing file raises 53 (76 when its folder is missing), a refusal or a folder 70.
     void delete_file(const std::string& path) override;
 
+    // Folders as a whole (posix_file_system_folders.cpp). A folder that cannot be read raises
+    // 70 or 76; writable_folder gives the folder itself, as Wine writes wherever the user may.
+    std::vector<FolderEntry> list_folder(const std::string& folder) override;
+    std::string writable_folder(const std::string& folder) override;
+    bool remove_empty_folder(const std::string& folder) override;
+
   private:
     // A folder made by create_folder in this run, and the names (case-folded) of the copies
     // staged or named in it since. A clash ignoring case is looked up here instead of by

@@ -8,7 +8,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -230,6 +229,13 @@ QWidget* FormWindow::make_widget(forms::Control& c, QWidget* parent) {
             for (const std::string& item : c.items()) texts.append(to_qt(item));
             entries->append(texts);
             lists_[ctl] = entries;
+            if (c.list_index() >= 0) view->setCurrentIndex(entries->index(c.list_index()));
+            QObject::connect(
+                view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this, ctl](const QModelIndex& now) {
+                    const int i = now.isValid() ? now.row() : -1;
+                    dispatch([ctl, i] { ctl->set_list_index(i < ctl->list_count() ? i : -1); });
+                });
             w = view;
             break;
         }
@@ -336,42 +342,15 @@ void FormWindow::apply_timer(forms::Control& c) {
     }
 }
 
-void FormWindow::apply_tab_order() {
-    QWidget* previous = nullptr;
-    for (const std::string& name : form_->tab_order) {
-        if (!form_->has(name)) continue;
-        QWidget* w = widget_of(form_->ctl(name));
-        if (!w) continue;
-        if (previous) QWidget::setTabOrder(previous, w);
-        previous = w;
-    }
-}
-
-void FormWindow::add_default_and_cancel_keys() {
-    for (const auto& c : form_->controls()) {
-        if (c->kind() != ControlKind::CommandButton || (!c->is_default && !c->is_cancel)) continue;
-        forms::Control* ctl = c.get();
-        QWidget* button = widget_of(*ctl);
-        auto press = [this, ctl, button] {
-            if (button->isEnabled() && button->isVisible()) dispatch([ctl] { ctl->user_click(); });
-        };
-        std::vector<int> keys;
-        if (c->is_default) keys.insert(keys.end(), {Qt::Key_Return, Qt::Key_Enter});
-        if (c->is_cancel) keys.push_back(Qt::Key_Escape);
-        for (int key : keys) {
-            auto* shortcut = new QShortcut(QKeySequence(key), this);
-            shortcut->setContext(Qt::WindowShortcut);
-            QObject::connect(shortcut, &QShortcut::activated, this, press);
-        }
-    }
-}
-
 void FormWindow::show_window() {
     if (!shown_once_) {
         shown_once_ = true;
         layout_->activate();
         adjustSize();
-        if (form_ && form_->start_position == forms::StartPosition::CenterScreen) {
+        if (form_ && form_->start_position == forms::StartPosition::CenterOwner && parentWidget()) {
+            const QRect owner = parentWidget()->frameGeometry();
+            move(owner.center() - QPoint(width() / 2, height() / 2));
+        } else if (form_ && form_->start_position == forms::StartPosition::CenterScreen) {
             if (const QScreen* screen = QGuiApplication::primaryScreen()) {
                 QRect area = screen->availableGeometry();
                 move(area.center() - QPoint(width() / 2, height() / 2));
@@ -458,6 +437,22 @@ void FormWindow::control_changed(forms::Control& c, Property p) {
             break;
         case Property::Focus:
             if (w) w->setFocus();
+            break;
+        case Property::ListIndex:
+            if (auto* view = qobject_cast<QListView*>(w)) {
+                // The entries added within this event reach the view first.
+                flush_list(c);
+                const QSignalBlocker block(view->selectionModel());
+                if (c.list_index() < 0) {
+                    view->clearSelection();
+                    view->setCurrentIndex(QModelIndex());
+                } else {
+                    const QModelIndex at = view->model()->index(c.list_index(), 0);
+                    view->setCurrentIndex(at);
+                    view->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect);
+                }
+                view->viewport()->update();
+            }
             break;
         default:
             break;

@@ -30,6 +30,11 @@ QtRenderer::~QtRenderer() {
 void QtRenderer::create(forms::Form& f) {
     destroy(f);
     auto* window = new FormWindow(f, app_, services_, dpi_);
+    // An owned window stays above its owner; a modal one blocks the owner's input.
+    if (FormWindow* owner = f.owner ? this->window(*f.owner) : nullptr) {
+        window->setParent(owner, window->windowFlags() | Qt::Dialog);
+        if (f.modal) window->setWindowModality(Qt::WindowModal);
+    }
     windows_[&f] = window;
     f.set_observer(window);
 }

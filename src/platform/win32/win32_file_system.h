@@ -49,9 +49,17 @@ class Win32FileSystem : public FileSystem {
     // Deletes the file where it really is; a read-only file loses the attribute just before.
     void delete_file(const std::string& path) override;
 
+    // Folders as a whole (win32_file_system_folders.cpp). The real folder is writable when a
+    // hidden probe file can be made in it; otherwise new files go to its VirtualStore copy.
+    std::vector<FolderEntry> list_folder(const std::string& folder) override;
+    std::string writable_folder(const std::string& folder) override;
+    bool remove_empty_folder(const std::string& folder) override;
+
   protected:
     // CreateDirectoryW: 0, or the Win32 error of the failure.
     virtual unsigned long make_folder(const std::wstring& path);
+    // Whether new files may be made in the folder: 0, or the Win32 error of the refusal.
+    virtual unsigned long probe_writable(const std::wstring& folder);
 
   private:
     void close_find();

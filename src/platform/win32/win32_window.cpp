@@ -72,8 +72,9 @@ Win32Window::Win32Window(Win32Renderer& renderer, forms::Form& form)
     : renderer_(renderer), form_(&form), menus_(form) {
     style_ = window_style(form);
     ex_style_ = window_ex_style(form);
+    HWND owner = form.owner ? reinterpret_cast<HWND>(renderer.native_handle(*form.owner)) : nullptr;
     hwnd_ = CreateWindowExW(ex_style_, form_class_name, widen(form.caption()).c_str(), style_,
-                            CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, menus_.bar(),
+                            CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner, menus_.bar(),
                             GetModuleHandleW(nullptr), this);
     if (!hwnd_) return;
     if (menus_.bar()) menus_.attached_ = true;
@@ -195,9 +196,11 @@ void Win32Window::create_control(forms::Control& c) {
     set_font(n);
     if (c.kind() == ControlKind::CheckBox)
         SendMessageW(n.hwnd, BM_SETCHECK, c.value() ? BST_CHECKED : BST_UNCHECKED, 0);
-    if (c.kind() == ControlKind::ListBox)
+    if (c.kind() == ControlKind::ListBox) {
         for (const auto& item : c.items())
             SendMessageW(n.hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item).c_str()));
+        SendMessageW(n.hwnd, LB_SETCURSEL, static_cast<WPARAM>(c.list_index()), 0);
+    }
     if (c.kind() == ControlKind::PictureBox) {
         if (HICON icon = load_icon(c.picture, GetSystemMetrics(SM_CXICON))) {
             SetWindowLongPtrW(n.hwnd, GWL_STYLE, GetWindowLongPtrW(n.hwnd, GWL_STYLE) | SS_ICON);
@@ -312,15 +315,22 @@ void Win32Window::show() {
     if (!hwnd_) return;
     if (!shown_once_) {
         shown_once_ = true;
-        if (form_->start_position == forms::StartPosition::CenterScreen) {
+        HWND owner = GetWindow(hwnd_, GW_OWNER);
+        if (form_->start_position == forms::StartPosition::CenterScreen ||
+            (form_->start_position == forms::StartPosition::CenterOwner && owner)) {
             RECT work{};
-            SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+            if (form_->start_position == forms::StartPosition::CenterOwner)
+                GetWindowRect(owner, &work);
+            else
+                SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
             RECT w{};
             GetWindowRect(hwnd_, &w);
             const int x = work.left + ((work.right - work.left) - (w.right - w.left)) / 2;
             const int y = work.top + ((work.bottom - work.top) - (w.bottom - w.top)) / 2;
             SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
+        // A modal window takes all input from its owner while it stands.
+        if (form_->modal && owner) EnableWindow(owner, FALSE);
         ShowWindow(hwnd_, SW_SHOW);
         // Some window managers drop the topmost state of a window that was never shown.
         if (form_->topmost())
@@ -340,7 +350,13 @@ void Win32Window::retire() {
     for (const Native& n : natives_)
         if (!n.hwnd) KillTimer(hwnd_, static_cast<UINT_PTR>(n.id));
     natives_.clear();
-    if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+    if (!hwnd_) return;
+    // The owner of a modal window takes input again before the window goes, so that it is
+    // the one activated.
+    HWND owner = GetWindow(hwnd_, GW_OWNER);
+    if (form_->modal && owner) EnableWindow(owner, TRUE);
+    ShowWindow(hwnd_, SW_HIDE);
+    if (form_->modal && owner) SetActiveWindow(owner);
 }
 
 void Win32Window::control_changed(forms::Control& c, Property p) {
@@ -398,6 +414,9 @@ void Win32Window::control_changed(forms::Control& c, Property p) {
             break;
         case Property::Focus:
             if (h) SetFocus(h);
+            break;
+        case Property::ListIndex:
+            if (h) SendMessageW(h, LB_SETCURSEL, static_cast<WPARAM>(c.list_index()), 0);
             break;
         default:
             break;
@@ -466,6 +485,11 @@ void Win32Window::on_command(int id, int code, HWND from) {
     Native* n = native_by_id(id);
     if (!n || !n->control || n->hwnd != from) return;
     forms::Control* c = n->control;
+    if (c->kind() == ControlKind::ListBox && code == LBN_SELCHANGE) {
+        const auto i = static_cast<int>(SendMessageW(from, LB_GETCURSEL, 0, 0));
+        event([c, i] { c->set_list_index(i < c->list_count() ? i : -1); });
+        return;
+    }
     if ((code == BN_CLICKED || code == STN_CLICKED) && c->kind() != ControlKind::ListBox &&
         c->kind() != ControlKind::Frame)
         event([c] { c->user_click(); });
@@ -566,6 +590,12 @@ LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
             }
             break;
         case DM_GETDEFID:
+            // A push button that has the focus is the one Enter presses, as in any dialog.
+            if (!retired_)
+                for (const Native& n : natives_)
+                    if (n.hwnd && n.hwnd == GetFocus() &&
+                        n.control->kind() == ControlKind::CommandButton)
+                        return MAKELRESULT(n.id, DC_HASDEFID);
             if (!retired_)
                 for (const Native& n : natives_)
                     if (n.control->kind() == ControlKind::CommandButton && n.control->is_default)

@@ -111,6 +111,9 @@ void mnuDisclaimer_Click(Context& ctx) {
 void mnuHelpAbout_Click(Context& ctx) {
     ctx.p.forms.show(ctx.frmAbout);
 }
+void mnuFileRestore_Click(Context& ctx) {
+    ctx.p.forms.show_modal(ctx.frmRestore, ctx.frmMain);
+}
 void mnuFileExit_Click(Context& ctx) {
     ctx.p.forms.unload(ctx.frmMain);
 }
@@ -121,9 +124,21 @@ void cmdExit_Click(Context& ctx) {
 void wire_events(Context& ctx) {
     forms::Form& f = ctx.frmMain;
     auto bind = [&ctx](void (*proc)(Context&)) { return [&ctx, proc] { proc(ctx); }; };
-    f.ctl("chkCleanCod").on_click = bind(chkCleanCod_Click);
-    f.ctl("chkCleanUo").on_click = bind(chkCleanUo_Click);
-    f.ctl("chkCleanCod2").on_click = bind(chkCleanCod2_Click);
+    // Each tick or untick also decides whether a backup can be restored: only for a
+    // ticked game.
+    auto game_box = [&ctx](void (*proc)(Context&)) {
+        return [&ctx, proc] {
+            proc(ctx);
+            forms::Form& main = ctx.frmMain;
+            main.menu("mnuFileRestore")
+                .set_enabled(main.ctl("chkCleanCod").value() + main.ctl("chkCleanUo").value() +
+                                 main.ctl("chkCleanCod2").value() !=
+                             0);
+        };
+    };
+    f.ctl("chkCleanCod").on_click = game_box(chkCleanCod_Click);
+    f.ctl("chkCleanUo").on_click = game_box(chkCleanUo_Click);
+    f.ctl("chkCleanCod2").on_click = game_box(chkCleanCod2_Click);
     f.ctl("cmdClean").on_click = bind(cmdClean_Click);
     f.ctl("cmdExit").on_click = bind(cmdExit_Click);
     f.ctl("lblStatusBar").on_click = bind(lblStatusBar_Click);
@@ -131,6 +146,7 @@ void wire_events(Context& ctx) {
     f.menu("mnuOptionsUOMapPack").on_click = bind(mnuOptionsUOMapPack_Click);
     f.menu("mnuDisclaimer").on_click = bind(mnuDisclaimer_Click);
     f.menu("mnuHelpAbout").on_click = bind(mnuHelpAbout_Click);
+    f.menu("mnuFileRestore").on_click = bind(mnuFileRestore_Click);
     f.menu("mnuFileExit").on_click = bind(mnuFileExit_Click);
     // Closing is never refused.
     f.on_unload = [](bool&) {};

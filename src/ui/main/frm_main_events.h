@@ -15,6 +15,7 @@ void mnuHelpAlien_Click(Context& ctx);
 void mnuOptionsUOMapPack_Click(Context& ctx);
 void mnuDisclaimer_Click(Context& ctx);
 void mnuHelpAbout_Click(Context& ctx);
+void mnuFileRestore_Click(Context& ctx);
 void mnuFileExit_Click(Context& ctx);
 void cmdExit_Click(Context& ctx);
 

@@ -44,6 +44,8 @@ void game_panel(forms::Form& f) {
 
 void menus(forms::Form& f) {
     f.add_menu("mnuFile", "&File", "");
+    f.add_menu("mnuFileRestore", "&Restore a Backup...", "mnuFile").set_enabled(false);
+    f.add_menu("mnuFileSpacer1", "-", "mnuFile");
     f.add_menu("mnuFileExit", "E&xit", "mnuFile");
     f.add_menu("mnuOptions", "&Options", "");
     f.add_menu("mnuOptionsUo", "UO", "mnuOptions");

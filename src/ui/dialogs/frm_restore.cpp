@@ -1,0 +1,107 @@
+#include "ui/dialogs/frm_restore.h"
+
+#include "engine/clean.h"
+#include "engine/restore.h"
+#include "services/error_report.h"
+#include "services/shell_services.h"
+#include "ui/main/frm_main_events.h"
+
+namespace pakscour::frmRestore {
+
+using forms::ControlKind;
+
+namespace {
+
+std::string without_final_backslash(std::string path) {
+    while (!path.empty() && path.back() == '\\') path.pop_back();
+    return path;
+}
+
+const char* game_name(const std::string& code) {
+    if (code == game_cod) return "Call of Duty";
+    if (code == game_uo) return "Call of Duty United Offensive";
+    return "Call of Duty 2";
+}
+
+}  // namespace
+
+void build(Context& ctx, forms::Form& f) {
+    f.border = forms::BorderStyle::FixedDialog;
+    f.start_position = forms::StartPosition::CenterOwner;
+    f.set_caption("Restore a Backup");
+    f.set_client_size(6015, 3495);
+
+    forms::Control& game = f.add(ControlKind::Label, "lblGame", "", {120, 120, 5775, 435});
+    game.word_wrap = true;
+    f.add(ControlKind::Label, "lblBackups", "", {120, 600, 5775, 255})
+        .set_caption("Backup folders, newest first:");
+    f.add(ControlKind::ListBox, "lstBackups", "", {120, 840, 5775, 1815});
+    forms::Control& none = f.add(ControlKind::Label, "lblNone", "", {120, 2715, 5775, 255});
+    none.set_caption(none_text);
+    none.set_visible(false);
+    forms::Control& restore =
+        f.add(ControlKind::CommandButton, "cmdRestore", "", {3360, 3120, 1215, 255});
+    restore.set_caption("&Restore");
+    restore.is_default = true;
+    restore.on_click = [&ctx] { cmdRestore_Click(ctx); };
+    forms::Control& cancel =
+        f.add(ControlKind::CommandButton, "cmdCancel", "", {4680, 3120, 1215, 255});
+    cancel.set_caption("Cancel");
+    cancel.is_cancel = true;
+    cancel.on_click = [&ctx] { cmdCancel_Click(ctx); };
+    f.tab_order = {"lstBackups", "cmdRestore", "cmdCancel"};
+    f.on_load = [&ctx] { Form_Load(ctx); };
+    f.on_unload = [](bool&) {};
+}
+
+void Form_Load(Context& ctx) {
+    trapped(ctx, "frmRestore (Form_Load)", [&] {
+        forms::Form& f = ctx.frmRestore;
+        const std::string content = without_final_backslash(content_folder(ctx));
+        f.ctl("lblGame").set_caption(std::string(game_name(ctx.state.selected_game)) + ": " +
+                                     content);
+        ctx.backups = find_backups(ctx.p.fs, content);
+        forms::Control& list = f.ctl("lstBackups");
+        list.clear_list();
+        for (const BackupFolder& b : ctx.backups) list.add_item(backup_entry_text(b));
+        const bool any = !ctx.backups.empty();
+        if (any) list.set_list_index(0);
+        f.ctl("lblNone").set_visible(!any);
+        f.ctl("cmdRestore").set_enabled(any);
+    });
+}
+
+void cmdRestore_Click(Context& ctx) {
+    trapped(ctx, "frmRestore (cmdRestore_Click)", [&] {
+        forms::Form& f = ctx.frmRestore;
+        const int i = f.ctl("lstBackups").list_index();
+        if (i < 0 || i >= static_cast<int>(ctx.backups.size())) return;
+        const BackupFolder backup = ctx.backups[static_cast<std::size_t>(i)];
+        const std::string content = without_final_backslash(content_folder(ctx));
+
+        ctx.p.app.set_busy_pointer(true);
+        const RestoreResult r = restore_backup(ctx.p.fs, backup, content, ctx.move_batch);
+        ctx.p.app.set_busy_pointer(false);
+        ctx.p.forms.unload(f);
+
+        // The ticked game's list again, with the archives that came back.
+        forms::Form& main = ctx.frmMain;
+        if (main.ctl("chkCleanCod").value() == 1)
+            frmMain::chkCleanCod_Click(ctx);
+        else if (main.ctl("chkCleanUo").value() == 1)
+            frmMain::chkCleanUo_Click(ctx);
+        else if (main.ctl("chkCleanCod2").value() == 1)
+            frmMain::chkCleanCod2_Click(ctx);
+        main.ctl("lblStatusBar").set_caption(restore_status_text(backup, r));
+        // While the backup folder is still there, the status line opens it.
+        ctx.state.backup_made = !r.removed;
+        ctx.state.backup_path = backup.path;
+        set_statusbar(ctx);
+    });
+}
+
+void cmdCancel_Click(Context& ctx) {
+    ctx.p.forms.unload(ctx.frmRestore);
+}
+
+}  // namespace pakscour::frmRestore
