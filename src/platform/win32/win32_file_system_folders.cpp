@@ -3,6 +3,7 @@
 #include <set>
 
 #include "platform/runtime_error.h"
+#include "platform/win32/long_path.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_errors.h"
 #include "platform/win32/win32_file_system.h"
@@ -17,7 +18,7 @@ std::wstring folded(std::wstring text) {
 }
 
 bool is_folder(const std::wstring& path) {
-    const DWORD a = GetFileAttributesW(path.c_str());
+    const DWORD a = GetFileAttributesW(extended_path(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -30,7 +31,7 @@ std::wstring parent_of(const std::wstring& path) {
 void list_one(const std::wstring& dir, std::set<std::wstring>& seen,
               std::vector<FileSystem::FolderEntry>& out, std::vector<std::wstring>& keys) {
     WIN32_FIND_DATAW d;
-    const std::wstring pattern = dir + L"\\*";
+    const std::wstring pattern = extended_path(dir) + L"\\*";
     HANDLE h = FindFirstFileW(pattern.c_str(), &d);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD e = GetLastError();
@@ -88,7 +89,7 @@ std::vector<FileSystem::FolderEntry> Win32FileSystem::list_folder(const std::str
 unsigned long Win32FileSystem::probe_writable(const std::wstring& folder) {
     const std::wstring probe =
         folder + L"\\.pakscour-probe-" + std::to_wstring(GetCurrentProcessId());
-    HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    HANDLE h = CreateFileW(extended_path(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (h == INVALID_HANDLE_VALUE) return GetLastError();
     CloseHandle(h);
@@ -121,7 +122,7 @@ bool Win32FileSystem::remove_empty_folder(const std::string& folder) {
     bool left = false;
     for (const std::wstring& place : {store_.copy_of(wide), wide}) {
         if (place.empty() || !is_folder(place)) continue;
-        if (RemoveDirectoryW(place.c_str())) {
+        if (RemoveDirectoryW(extended_path(place).c_str())) {
             flush_folder(parent_of(place));
             continue;
         }
