@@ -10,6 +10,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/win32/handle.h"
 #include "platform/win32/long_path.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_errors.h"
@@ -26,20 +27,6 @@ constexpr DWORD buffer_size = 1 << 20;
 // does not support it.
 constexpr std::size_t default_parallel_flushes = 8;
 constexpr wchar_t temp_prefix[] = L".pakscour-copy-";
-
-// Closes a handle when it goes out of scope.
-struct Handle {
-    HANDLE h = INVALID_HANDLE_VALUE;
-    Handle() = default;
-    explicit Handle(HANDLE handle) : h(handle) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    }
-    explicit operator bool() const { return h != INVALID_HANDLE_VALUE; }
-    HANDLE release() { return std::exchange(h, INVALID_HANDLE_VALUE); }
-};
 
 // The failure of a commit, described without ending the commit when memory runs out: then it
 // is error 7, whose short description needs no memory of its own.

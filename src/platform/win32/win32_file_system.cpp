@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/runtime_error.h"
+#include "platform/win32/handle.h"
 #include "platform/win32/long_path.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_errors.h"
@@ -30,18 +31,6 @@ bool plain_file(const WIN32_FIND_DATAW& d) {
                                FILE_ATTRIBUTE_REPARSE_POINT;
     return (d.dwFileAttributes & excluded) == 0;
 }
-
-// Closes a handle when it goes out of scope.
-struct Handle {
-    HANDLE h;
-    explicit Handle(HANDLE handle) : h(handle) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    }
-    explicit operator bool() const { return h != INVALID_HANDLE_VALUE; }
-};
 
 // `name` inside `folder`, which may end in a backslash (a drive's root) or not.
 std::wstring joined(const std::wstring& folder, const std::wstring& name) {
