@@ -25,9 +25,10 @@ ensure_packages() {
 }
 
 # The packages every build and test of the project needs.
+# rsvg-convert (librsvg2-bin) renders the icon's drawing, icotool (icoutils) makes the .ico.
 linux_packages=(cmake ninja-build g++ clang-format doctest-dev qt6-base-dev libgl-dev
-    xvfb xauth)
+    librsvg2-bin xvfb xauth)
 windows_packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 wine32:i386
-    qemu-user)
+    qemu-user librsvg2-bin icoutils)
 # What building the packages (scripts/package) and checking them (scripts/test-packages) needs.
-packaging_packages=(dpkg-dev zip unzip file lintian appstream xdotool)
+packaging_packages=(dpkg-dev zip unzip file lintian appstream xdotool icoutils git)
