@@ -32,3 +32,15 @@ windows_packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 win
     qemu-user librsvg2-bin icoutils)
 # What building the packages (scripts/package) and checking them (scripts/test-packages) needs.
 packaging_packages=(dpkg-dev zip unzip file lintian appstream xdotool icoutils git)
+
+# The build folder whose Linux program the .deb carries (scripts/package): build/default, unless
+# that folder compiles through a launcher such as ccache. Then it is build/package, built without
+# one: a ccache shared between checkouts can hand back objects whose debug information names
+# another checkout's folders, and the program's build id is computed over that information.
+deb_build_preset() {
+    if grep -qE '^CMAKE_(C|CXX)_COMPILER_LAUNCHER:[A-Z]*=.' build/default/CMakeCache.txt 2>/dev/null; then
+        echo package
+    else
+        echo default
+    fi
+}
