@@ -26,10 +26,23 @@ ensure_packages() {
 
 # The packages every build and test of the project needs.
 # libyaml-cpp-dev reads the launchers' YAML files; python3-yaml writes them in the tests as the
-# launchers do.
+# launchers do. rsvg-convert (librsvg2-bin) renders the icon's drawing, icotool (icoutils) makes
+# the .ico.
 linux_packages=(cmake ninja-build g++ clang-format doctest-dev qt6-base-dev libgl-dev
-    libyaml-cpp-dev python3-yaml xvfb xauth libfuse3-dev fuse3 pkg-config)
+    libyaml-cpp-dev python3-yaml librsvg2-bin xvfb xauth libfuse3-dev fuse3 pkg-config)
 windows_packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 wine32:i386
-    qemu-user python3 xdotool)
+    qemu-user python3 xdotool librsvg2-bin icoutils)
 # What building the packages (scripts/package) and checking them (scripts/test-packages) needs.
-packaging_packages=(dpkg-dev zip unzip file lintian appstream xdotool)
+packaging_packages=(dpkg-dev zip unzip file lintian appstream xdotool icoutils git)
+
+# The build folder whose Linux program the .deb carries (scripts/package): build/default, unless
+# that folder compiles through a launcher such as ccache. Then it is build/package, built without
+# one: a ccache shared between checkouts can hand back objects whose debug information names
+# another checkout's folders, and the program's build id is computed over that information.
+deb_build_preset() {
+    if grep -qE '^CMAKE_(C|CXX)_COMPILER_LAUNCHER:[A-Z]*=.' build/default/CMakeCache.txt 2>/dev/null; then
+        echo package
+    else
+        echo default
+    fi
+}

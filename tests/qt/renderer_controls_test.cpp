@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "platform/qt/control_widgets.h"
+#include "platform/qt/pictures.h"
 #include "rig.h"
 
 using namespace pakscour;
@@ -359,7 +360,22 @@ TEST_CASE("a timer fires through the event loop while enabled, and stops when di
     rig.forms.unload(form);
 }
 
-TEST_CASE("the window icon is the program's 32 by 32 icon") {
+TEST_CASE("the icon picture at 32 logical pixels is the drawing made for the screen's density") {
+    for (const qreal ratio : {1.0, 1.25, 1.5, 2.0}) {
+        CAPTURE(ratio);
+        const QPixmap picture = qt::load_picture("icon", ratio);
+        const int px = qRound(32 * ratio);
+        REQUIRE(picture.size() == QSize(px, px));
+        CHECK(picture.deviceIndependentSize() == QSizeF(32, 32));
+        // The stored rendering of that size, not a smaller one enlarged.
+        const QImage stored(QStringLiteral(":/pakscour/icon/%1.png").arg(px));
+        REQUIRE_FALSE(stored.isNull());
+        CHECK(picture.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied) ==
+              stored.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
+}
+
+TEST_CASE("the window icon is the program's icon at every size from 16 to 256 px") {
     test::QtRig rig;
     forms::Form form{"frmIcon"};
     form.build = [](forms::Form& f) {
@@ -369,6 +385,9 @@ TEST_CASE("the window icon is the program's 32 by 32 icon") {
     rig.forms.show(form);
     const QIcon icon = rig.window(form)->windowIcon();
     REQUIRE_FALSE(icon.isNull());
-    CHECK(icon.availableSizes().contains(QSize(32, 32)));
+    for (int size : {16, 20, 22, 24, 32, 40, 48, 64, 128, 256}) {
+        CAPTURE(size);
+        CHECK(icon.availableSizes().contains(QSize(size, size)));
+    }
     rig.forms.unload(form);
 }

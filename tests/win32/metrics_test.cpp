@@ -26,6 +26,15 @@ TEST_CASE("twips become pixels by the screen's DPI") {
     CHECK(win32::font_height(8.25, 120) == -14);
 }
 
+TEST_CASE("the icon sizes at 100 to 200 % scaling are the ones the icon file holds") {
+    const int rows[][3] = {{96, 32, 16}, {120, 40, 20}, {144, 48, 24}, {192, 64, 32}, {0, 32, 16}};
+    for (const auto& r : rows) {
+        CAPTURE(r[0]);
+        CHECK(win32::icon_px(32, r[0]) == r[1]);
+        CHECK(win32::icon_px(16, r[0]) == r[2]);
+    }
+}
+
 TEST_CASE("controls inside group boxes are placed from the group box's corner") {
     forms::Form f("frmTest");
     f.add(ControlKind::Frame, "frmAlien", "", {120, 1680, 6375, 2895});

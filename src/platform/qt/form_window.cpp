@@ -255,7 +255,7 @@ QWidget* FormWindow::make_widget(forms::Control& c, QWidget* parent) {
             picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
             picture->setLineWidth(2);
             picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            picture->setPixmap(load_picture(c.picture));
+            picture->setPixmap(load_picture(c.picture, picture->devicePixelRatioF()));
             w = picture;
             break;
         }

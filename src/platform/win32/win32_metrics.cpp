@@ -36,6 +36,10 @@ PixelRect client_rect(const forms::Form& f, const forms::Control& c, Dpi dpi) {
             twips_to_px(top + c.rect().height, dpi.y) - y};
 }
 
+int icon_px(int px96, int dpi) {
+    return static_cast<int>(std::lround(static_cast<double>(px96) * (dpi > 0 ? dpi : 96) / 96.0));
+}
+
 int font_height(double points, int dpi_y) {
     return -static_cast<int>(std::lround(points * dpi_y / 72.0));
 }

@@ -79,8 +79,8 @@ Win32Window::Win32Window(Win32Renderer& renderer, forms::Form& form)
     if (!hwnd_) return;
     if (menus_.bar()) menus_.attached_ = true;
     if (!form.icon.empty()) {
-        big_icon_ = load_icon(form.icon, GetSystemMetrics(SM_CXICON));
-        small_icon_ = load_icon(form.icon, GetSystemMetrics(SM_CXSMICON));
+        big_icon_ = load_icon(form.icon, icon_px(32, renderer_.dpi().y));
+        small_icon_ = load_icon(form.icon, icon_px(16, renderer_.dpi().y));
         if (big_icon_)
             SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_));
         if (small_icon_)
@@ -202,7 +202,7 @@ void Win32Window::create_control(forms::Control& c) {
         SendMessageW(n.hwnd, LB_SETCURSEL, static_cast<WPARAM>(c.list_index()), 0);
     }
     if (c.kind() == ControlKind::PictureBox) {
-        if (HICON icon = load_icon(c.picture, GetSystemMetrics(SM_CXICON))) {
+        if (HICON icon = load_icon(c.picture, icon_px(32, renderer_.dpi().y))) {
             SetWindowLongPtrW(n.hwnd, GWL_STYLE, GetWindowLongPtrW(n.hwnd, GWL_STYLE) | SS_ICON);
             SendMessageW(n.hwnd, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
             images_.push_back(icon);
