@@ -1,6 +1,7 @@
-// Kills a clean of a few hundred files at random moments: after every kill each file is whole
-// in the content folder or in the backup folder, and no partial copy carries a file's name.
-// PAKSCOUR_KILL_CYCLES sets the number of kills (5 by default).
+// Kills a clean, and a restore of its backup folder, of a few hundred files at random moments:
+// after every kill each file is whole in the content folder or in the backup folder, and
+// whatever carries a file's name where the files go is that file, whole. PAKSCOUR_KILL_CYCLES
+// sets the number of kills (5 by default).
 #include <doctest/doctest.h>
 
 #include <signal.h>
@@ -23,10 +24,21 @@ namespace pakscour::test {
 namespace {
 
 constexpr int file_count = 300;
+constexpr const char* stamp = "061226140509";
+
+// Which way the files go: a clean moves them from the content folder into the backup folder,
+// a restore moves them back.
+struct Way {
+    bool restore;
+    const char* name;  // "clean" or "restore", as in the test case names
+    int big_batch;     // batches of every other cycle (0: the program's own)
+};
+constexpr Way clean_way{false, "clean", 0};
+constexpr Way restore_way{true, "restore", 512};
 
 // Starts the mover on a prefix, with batches of `batch_files` files (0: the program's own) and
-// returns its pid once it is about to clean; -1 on failure.
-pid_t start_mover(const fs::path& prefix, int batch_files) {
+// returns its pid once it is about to move; -1 on failure.
+pid_t start_mover(const Way& way, const fs::path& prefix, int batch_files) {
     int out[2];
     if (::pipe(out) != 0) return -1;
     const pid_t pid = ::fork();
@@ -34,6 +46,7 @@ pid_t start_mover(const fs::path& prefix, int batch_files) {
         ::dup2(out[1], STDOUT_FILENO);
         ::close(out[0]);
         ::close(out[1]);
+        if (way.restore) ::setenv("PAKSCOUR_MOVER_MODE", "restore", 1);
         const std::string batch = std::to_string(batch_files);
         if (batch_files > 0)
             ::execl(PAKSCOUR_MOVER, PAKSCOUR_MOVER, prefix.c_str(), batch.c_str(),
@@ -50,26 +63,29 @@ pid_t start_mover(const fs::path& prefix, int batch_files) {
 }
 
 struct Outcome {
-    bool finished = false;  // the clean ended before the kill
-    int moved = 0;          // files found only in the backup folder
+    bool finished = false;  // the move ended before the kill
+    int moved = 0;          // files found only where they were going
     int lost = 0;           // files whole in neither folder
 };
 
-// One clean of a fresh folder in batches of `batch_files` (0: the program's own, which hold
-// all the files), killed after a random delay of up to `max_delay`, or left to finish when
-// `max_delay` is zero; `took` receives the time from its start to its end.
-Outcome kill_cycle(std::mt19937& random, int batch_files, std::chrono::microseconds max_delay,
-                   std::chrono::microseconds& took) {
+// One move of a fresh folder in batches of `batch_files`, killed after a random delay of up to
+// `max_delay`, or left to finish when `max_delay` is zero; `took` receives the time from its
+// start to its end.
+Outcome kill_cycle(const Way& way, std::mt19937& random, int batch_files,
+                   std::chrono::microseconds max_delay, std::chrono::microseconds& took) {
     FakePrefix prefix(memory_folder());
+    const std::string from =
+        way.restore ? std::string("Games/CoD/Main/") + stamp + "/" : std::string("Games/CoD/Main/");
     std::map<std::string, std::string> files;
     std::uniform_int_distribution<std::size_t> size(0, 48 * 1024);
+    if (way.restore) prefix.file("Games/CoD/Main/pak0.pk3", "stock");
     for (int i = 0; i < file_count; ++i) {
         const std::string name = "mod_" + std::to_string(i) + ".pk3";
         // The first file is empty: an empty file must be found where it is, too.
         files[name] = test_bytes(i == 0 ? 0 : size(random), static_cast<unsigned>(random()));
-        prefix.file("Games/CoD/Main/" + name, files[name]);
+        prefix.file(from + name, files[name]);
     }
-    const pid_t pid = start_mover(prefix.root(), batch_files);
+    const pid_t pid = start_mover(way, prefix.root(), batch_files);
     REQUIRE(pid > 0);
     const auto start = std::chrono::steady_clock::now();
     if (max_delay.count() > 0) {
@@ -86,44 +102,50 @@ Outcome kill_cycle(std::mt19937& random, int batch_files, std::chrono::microseco
     if (outcome.finished) CHECK(WEXITSTATUS(status) == 0);
 
     const fs::path content = prefix.c("Games/CoD/Main");
-    const fs::path backup = content / "061226140509";
+    const fs::path backup = content / stamp;
+    const fs::path& source = way.restore ? backup : content;
+    const fs::path& target = way.restore ? content : backup;
     for (const auto& [name, bytes] : files) {
         CAPTURE(name);
-        const bool in_content = holds(content / name, bytes);
-        const bool in_backup = holds(backup / name, bytes);
-        CHECK((in_content || in_backup));
-        outcome.lost += !in_content && !in_backup;
-        outcome.moved += in_backup && !in_content;
+        const bool in_source = holds(source / name, bytes);
+        const bool in_target = holds(target / name, bytes);
+        CHECK((in_source || in_target));
+        outcome.lost += !in_source && !in_target;
+        outcome.moved += in_target && !in_source;
     }
-    // Whatever carries a file's name in the backup folder is that file, whole.
-    if (fs::is_directory(backup)) {
-        for (const auto& entry : fs::directory_iterator(backup)) {
+    // Whatever carries a file's name where the files go is that file, whole.
+    if (fs::is_directory(target)) {
+        for (const auto& entry : fs::directory_iterator(target)) {
             const std::string name = entry.path().filename().string();
-            if (name[0] == '.') continue;
+            if (name[0] == '.' || entry.is_directory() || name == "pak0.pk3") continue;
             CAPTURE(name);
             REQUIRE(files.count(name) == 1);
             CHECK(read_file(entry.path()) == files[name]);
         }
     }
-    if (outcome.finished) CHECK(outcome.moved == file_count);
+    if (outcome.finished) {
+        CHECK(outcome.moved == file_count);
+        // A restore that finished removed the emptied backup folder.
+        if (way.restore) CHECK_FALSE(fs::exists(backup));
+    }
     return outcome;
 }
 
-TEST_CASE("a clean killed at any moment loses no file") {
+// A move left to finish first tells how long one takes; each kill then comes at a random
+// moment within that time, and a move that still finished first shortens the window. Every
+// other move goes in batches of 40 files, so that kills also come between batches.
+void kill_moves(const Way& way) {
     const char* env = std::getenv("PAKSCOUR_KILL_CYCLES");
     const int cycles = env != nullptr ? std::atoi(env) : 5;
     const unsigned seed = std::random_device{}();
     CAPTURE(seed);
     std::mt19937 random(seed);
-    // A clean left to finish first tells how long one takes; each kill then comes at a random
-    // moment within that time, and a clean that still finished first shortens the window.
-    // Every other clean goes in batches of 40 files, so that kills also come between batches.
     std::chrono::microseconds took{};
-    REQUIRE(kill_cycle(random, 0, std::chrono::microseconds(0), took).finished);
+    REQUIRE(kill_cycle(way, random, way.big_batch, std::chrono::microseconds(0), took).finished);
     std::chrono::microseconds max_delay = took * 9 / 10;
     int killed = 0, finished = 0, mid_move = 0, lost = 0;
     for (int i = 0; i < cycles; ++i) {
-        const Outcome o = kill_cycle(random, i % 2 == 0 ? 0 : 40, max_delay, took);
+        const Outcome o = kill_cycle(way, random, i % 2 == 0 ? way.big_batch : 40, max_delay, took);
         lost += o.lost;
         if (o.finished) {
             ++finished;
@@ -133,10 +155,19 @@ TEST_CASE("a clean killed at any moment loses no file") {
             mid_move += o.moved > 0 && o.moved < file_count;
         }
     }
-    MESSAGE("kill cycles: " << cycles << ", killed: " << killed << " (" << mid_move
-                            << " in the middle of the move), finished first: " << finished
-                            << ", files lost: " << lost << ", seed " << seed);
+    MESSAGE((way.restore ? "restore " : "")
+            << "kill cycles: " << cycles << ", killed: " << killed << " (" << mid_move
+            << " in the middle of the move), finished first: " << finished
+            << ", files lost: " << lost << ", seed " << seed);
     CHECK(killed > 0);
+}
+
+TEST_CASE("a clean killed at any moment loses no file") {
+    kill_moves(clean_way);
+}
+
+TEST_CASE("a restore killed at any moment loses no file") {
+    kill_moves(restore_way);
 }
 
 }  // namespace
