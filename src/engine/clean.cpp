@@ -20,6 +20,17 @@ std::string mid(const std::string& text, std::size_t start, std::size_t length) 
 
 }  // namespace
 
+std::string clean_status_text(const std::string& backup, const MoveResult& moved) {
+    if (moved.in_both == 0) return "Alien files moved to: " + backup;
+    const std::string both = std::to_string(moved.in_both);
+    const char* stayed = " stayed";
+    if (moved.moved() == 0)
+        return "No alien file moved: " + both + " copied to " + backup + stayed +
+               " in the game folder too, changed by another program meanwhile";
+    return "Alien files moved to: " + backup + "; " + both + stayed +
+           " in the game folder too, changed by another program meanwhile";
+}
+
 std::string backup_stamp(const std::string& date_text, const std::string& time_text) {
     return mid(date_text, 1, 2) + mid(date_text, 4, 2) + mid(date_text, 9, 2) +
            mid(time_text, 1, 2) + mid(time_text, 4, 2) + mid(time_text, 7, 2);
@@ -59,12 +70,13 @@ void cmdClean_Click(Context& ctx) {
         const std::string backup = ctx.p.fs.create_folder(content + stamp);
 
         const auto n = static_cast<std::size_t>(list.list_count());
-        move_files(ctx.p.fs, content, backup, std::span(s.alien_files).first(n), ctx.move_batch);
+        const MoveResult moved =
+            move_files(ctx.p.fs, content, backup, std::span(s.alien_files).first(n));
 
         list.clear_list();
         f.ctl("cmdClean").set_enabled(false);
         ctx.p.app.set_busy_pointer(false);
-        f.ctl("lblStatusBar").set_caption("Alien files moved to: " + backup);
+        f.ctl("lblStatusBar").set_caption(clean_status_text(backup, moved));
         s.backup_made = true;
         s.backup_path = backup;
         set_statusbar(ctx);

@@ -1,6 +1,7 @@
 // The quarantine move behind the main window's Clean button: rescans the selected game's
 // content folder, then moves every alien file into a new backup folder named after the current
-// date and time, copying each file completely before deleting the original.
+// date and time, each by one rename (a copy made durable before the original goes only where
+// the two folders are on different file systems).
 #pragma once
 
 #include <string>
@@ -8,6 +9,11 @@
 #include "engine/context.h"
 
 namespace pakscour {
+
+// The status line after a clean into `backup`: where the files went and, when some of them
+// stayed in the game folder too (another program changed them while they were copied), how
+// many, or that none moved at all.
+std::string clean_status_text(const std::string& backup, const MoveResult& moved);
 
 // Twelve characters cut by position from the date text (1-2, 4-5, 9-10) and the time text
 // (1-2, 4-5, 7-8): "06/12/2026" and "14:05:09" give "061226140509". Short texts give

@@ -22,8 +22,6 @@ struct Context {
     RunState state;
     // The one current run-time error; number 0 when there is none.
     RuntimeError err;
-    // How the clean groups its files for one flush to disk; tests make the batches small.
-    MoveBatch move_batch;
 
     forms::Form frmMain{"frmMain"};
     forms::Form frmSplash{"frmSplash"};

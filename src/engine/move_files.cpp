@@ -1,63 +1,67 @@
 #include "engine/move_files.h"
 
-#include <optional>
-#include <vector>
-
 #include "platform/runtime_error.h"
 
 namespace pakscour {
 namespace {
 
-// Takes back the copies of files whose originals stay where they are. A copy that cannot be
-// removed stays beside its original, which loses nothing either.
-void take_back(FileSystem& fs, const std::vector<CommittedCopy>& copies, std::size_t from) {
-    for (std::size_t i = from; i < copies.size(); ++i) {
+// Moves one file by a copy: the copy is durable and named before its original is deleted. A
+// refused delete whose original is back under its name takes the copy back (only while it is
+// still that copy) and raises; every other way the file is in one place at least.
+void copy_then_delete(FileSystem& fs, const std::string& from, const std::string& to,
+                      MoveResult& result) {
+    fs.stage_copy(from, to);
+    RuntimeError failure;
+    const std::vector<CommittedCopy> copies = fs.commit_copies(failure);
+    if (copies.empty()) throw failure;
+    try {
+        if (fs.delete_original(copies.front()))
+            ++result.copied;
+        else
+            ++result.in_both;
+    } catch (const RuntimeError&) {
+        // The original is still there: removing the copy loses nothing, and a clean tried
+        // again makes no second copy of it. A copy that cannot be taken back stays beside it.
         try {
-            fs.remove_copy(copies[i]);
+            fs.remove_copy(copies.front());
         } catch (const RuntimeError&) {
         }
+        throw;
+    }
+}
+
+// Flushes the renames made so far, for a move that stops with a failure of its own: that
+// failure is the one reported.
+void flush_quietly(FileSystem& fs) {
+    try {
+        fs.flush_moves();
+    } catch (const RuntimeError&) {
     }
 }
 
 }  // namespace
 
 MoveResult move_files(FileSystem& fs, const std::string& from, const std::string& to,
-                      std::span<const std::string> names, const MoveBatch& batch) {
+                      std::span<const std::string> names, bool keep_taken) {
     MoveResult result;
-    std::size_t begin = 0;
-    while (begin < names.size()) {
-        std::optional<RuntimeError> failure;
-        std::size_t end = begin;
-        // A batch holds at least one file, whatever its limits.
-        for (std::uint64_t bytes = 0;
-             end < names.size() &&
-             (end == begin || (end - begin < batch.files && bytes < batch.bytes));
-             ++end) {
-            try {
-                bytes += fs.stage_copy(from + names[end], to + "\\" + names[end]);
-            } catch (const RuntimeError& e) {
-                failure = e;
-                break;
+    for (const std::string& name : names) {
+        const std::string source = from + name;
+        const std::string target = to + "\\" + name;
+        try {
+            if (fs.move_file(source, target) == Moved::renamed)
+                ++result.renamed;
+            else
+                copy_then_delete(fs, source, target, result);
+        } catch (const RuntimeError& e) {
+            if (keep_taken && e.number == err::file_exists) {
+                result.taken.push_back(name);
+                continue;
             }
+            flush_quietly(fs);
+            throw;
         }
-        RuntimeError commit_failure;
-        const std::vector<CommittedCopy> copies = fs.commit_copies(commit_failure);
-        if (begin + copies.size() < end) failure = commit_failure;
-        for (std::size_t i = 0; i < copies.size(); ++i) {
-            try {
-                if (!fs.delete_original(copies[i])) ++result.originals_changed;
-                ++result.copied;
-            } catch (const RuntimeError&) {
-                // This file and the batch's later ones stay where they were, each in one
-                // place: their originals are all still there, so removing the copies loses
-                // nothing, and a clean tried again makes no second copy of them.
-                take_back(fs, copies, i);
-                throw;
-            }
-        }
-        if (failure) throw *failure;
-        begin = end;
     }
+    fs.flush_moves();
     return result;
 }
 

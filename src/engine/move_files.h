@@ -1,38 +1,39 @@
-// Moving files from one folder into another in batches: each batch is copied, made durable
-// with one commit, and only then are its originals deleted, so that one flush to disk serves
-// many files.
+// Moving files from one folder into another on the same drive: each file moves by one rename
+// that never replaces anything, in list order; only a file whose two places turn out to be on
+// different file systems is copied, made durable, and then its original deleted.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 
 namespace pakscour {
 
-// A batch is committed once it holds this many files or bytes (the file that reaches the
-// byte limit is still part of it).
-struct MoveBatch {
-    std::size_t files = 512;
-    std::uint64_t bytes = std::uint64_t{64} << 20;
-};
-
-// What a move did: how many files it copied, and how many of those kept their original
-// because another program had removed or replaced it after the copy (the copy then stays too).
+// What a move did.
 struct MoveResult {
-    std::size_t copied = 0;
-    std::size_t originals_changed = 0;
+    std::size_t renamed = 0;  // moved by one rename
+    std::size_t copied = 0;   // moved by a copy and the delete of its original
+    // Copied, but the original stayed too: another program had changed, replaced or removed
+    // it after the copy, or it could not be deleted and then not put back under its name.
+    std::size_t in_both = 0;
+    // The names that `to` already had, left where they were (only when taken names are kept).
+    std::vector<std::string> taken;
+    std::size_t moved() const { return renamed + copied; }
 };
 
 // Moves `names` from the folder `from` (with its final backslash) into the folder `to`. Each
-// delete removes exactly the file that was copied, at the place it was read from; an original
-// that was removed or replaced meanwhile is left alone and its copy kept. On a failure the
-// files before the failing one end up moved and the failing and later ones are untouched in
-// `from`, with no copy left behind (a copy that cannot be taken back stays beside its
-// original); then the failure is raised.
+// file moves by one rename (FileSystem::move_file); where the two places are on different
+// file systems, by a copy made durable before the original is deleted, and an original that
+// was changed or replaced meanwhile is left alone, its copy kept. With `keep_taken`, a name
+// that `to` already has leaves that file where it is and the move goes on; without it, that
+// is a failure like any other. On a failure the files before the failing one end up moved and
+// the failing and later ones are untouched in `from`, with no copy left behind; the renames
+// made are flushed to disk and the failure is raised. Otherwise every rename is durable when
+// this returns.
 MoveResult move_files(FileSystem& fs, const std::string& from, const std::string& to,
-                      std::span<const std::string> names, const MoveBatch& batch = {});
+                      std::span<const std::string> names, bool keep_taken = false);
 
 }  // namespace pakscour

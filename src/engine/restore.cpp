@@ -83,8 +83,8 @@ std::string backup_entry_text(const BackupFolder& b) {
            size_text(b.bytes);
 }
 
-RestoreResult restore_backup(FileSystem& fs, const BackupFolder& backup, const std::string& content,
-                             const MoveBatch& batch) {
+RestoreResult restore_backup(FileSystem& fs, const BackupFolder& backup,
+                             const std::string& content) {
     std::set<std::string> taken_names;
     for (const FileSystem::FolderEntry& e : fs.list_folder(content))
         taken_names.insert(ascii_lower(e.name));
@@ -99,8 +99,10 @@ RestoreResult restore_backup(FileSystem& fs, const BackupFolder& backup, const s
             names.push_back(e.name);
     }
     r.target = fs.writable_folder(content);
-    move_files(fs, backup.path + "\\", r.target, names, batch);
-    r.moved = static_cast<int>(names.size());
+    const MoveResult moved = move_files(fs, backup.path + "\\", r.target, names, true);
+    r.moved = static_cast<int>(moved.moved());
+    r.taken += static_cast<int>(moved.taken.size());
+    r.in_both = static_cast<int>(moved.in_both);
     r.removed = fs.remove_empty_folder(backup.path);
     return r;
 }
@@ -110,6 +112,9 @@ std::string restore_status_text(const BackupFolder& backup, const RestoreResult&
     if (r.taken == 1) text += "; 1 stayed there, its name already taken";
     if (r.taken > 1)
         text += "; " + std::to_string(r.taken) + " stayed there, their names already taken";
+    if (r.in_both > 0)
+        text += "; " + std::to_string(r.in_both) +
+                " copied back stayed there too, changed by another program meanwhile";
     return text;
 }
 

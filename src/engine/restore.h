@@ -1,7 +1,7 @@
 // Putting a backup folder back: finds a content folder's backup folders (named after the date
 // and time of their clean, DDMMYYHHMMSS), describes them, and moves a backup's files back into
-// the content folder with the same copy-then-delete promises as the clean. Names already taken
-// in the content folder stay in the backup; an emptied backup folder is removed.
+// the content folder as the clean moves them. Names already taken in the content folder stay in
+// the backup; an emptied backup folder is removed.
 #pragma once
 
 #include <cstdint>
@@ -51,6 +51,8 @@ struct RestoreResult {
     int moved = 0;
     // Files left in the backup because their names are taken in the content folder.
     int taken = 0;
+    // Files copied back whose backup copy stayed too, changed by another program meanwhile.
+    int in_both = 0;
     // Whether the backup folder is gone (it was emptied).
     bool removed = false;
     // The folder the files went into.
@@ -59,11 +61,12 @@ struct RestoreResult {
 
 // Moves the plain files of `backup` into `content` (without a final backslash), or where the
 // games find new files of it (its VirtualStore copy where it may not be written). A name that
-// the content folder already has, ignoring case, stays in the backup untouched. Then the
-// backup folder is removed if nothing is left in it. Raises on a failure, with every file
-// that move_files has not yet moved still in the backup.
-RestoreResult restore_backup(FileSystem& fs, const BackupFolder& backup, const std::string& content,
-                             const MoveBatch& batch = {});
+// the content folder already has, ignoring case (or that its file system folds when the file
+// arrives), stays in the backup untouched. Then the backup folder is removed if nothing is left
+// in it. Raises on a failure, with every file that move_files has not yet moved still in the
+// backup.
+RestoreResult restore_backup(FileSystem& fs, const BackupFolder& backup,
+                             const std::string& content);
 
 // The status line after a restore: how many came back from which folder, how many stayed
 // and why.

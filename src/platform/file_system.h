@@ -25,14 +25,21 @@ struct FileIdentity {
 
 // A copy that a commit named: where its original was read from and where the copy is, both as
 // exact places in the platform's own form (no lookup ignoring case, no VirtualStore choice),
-// and who the original was when it was read. The Windows texts name them in error reports.
+// who the original was when it was read, and who the copy was when it took its name. The
+// Windows texts name them in error reports.
 struct CommittedCopy {
     std::string source;
     std::string copy;
     std::string windows_source;
     std::string windows_copy;
     FileIdentity original;
+    FileIdentity named;
 };
+
+// How move_file ended: the file now bears its new name, or the two places are on different
+// file systems (or the file system can neither rename without replacing nor link), so that
+// the file must be copied instead; then nothing was touched.
+enum class Moved { renamed, other_file_system };
 
 class FileSystem {
   public:
@@ -51,7 +58,18 @@ class FileSystem {
     // instead (on Windows, the VirtualStore copy of a folder the user may not write to).
     virtual std::string create_folder(const std::string& path) = 0;
 
-    // Copies go in batches, so that one flush to disk can serve many files.
+    // Moves the file `from` to `to` (on the same drive) by one rename that never replaces
+    // anything: whatever file holds the name `from` at that moment takes the name `to`, whole,
+    // and nothing is copied or deleted. A missing source raises 53 (76 when its folder is
+    // missing), a name `to` already taken (in any case the file system folds) 58, a refusal 70
+    // or 75 (a file held open by another program).
+    virtual Moved move_file(const std::string& from, const std::string& to) = 0;
+    // Makes the renames since the last call durable: each folder that lost or gained a name is
+    // flushed once. A failure raises.
+    virtual void flush_moves() = 0;
+
+    // Where a rename cannot go, a file is copied and its original deleted. Copies go in
+    // batches, so that one flush to disk can serve many files.
     //
     // stage_copy copies a file's data into a hidden temporary file in the folder of `to`,
     // which must not exist, and checks that the copy is as long as the source. Nothing bears
@@ -66,12 +84,14 @@ class FileSystem {
 
     // Ends a file's move: deletes the original that `copy` was read from, at the exact place
     // it was read from, and only while it is still that file (same identity, size and time).
-    // Returns false, touching nothing, when the original has gone or been replaced since: the
-    // copy then stays as the only one of that file. A refused delete raises.
+    // Returns false when the original has gone or been replaced since, or could not be put back
+    // under its name after a refused delete: the copy then stays too. A refused delete whose
+    // original is back under its name raises.
     virtual bool delete_original(const CommittedCopy& copy) = 0;
-    // Takes back a committed copy whose original stays: removes the copy at the exact place
-    // it was made. A failure raises.
-    virtual void remove_copy(const CommittedCopy& copy) = 0;
+    // Takes back a committed copy whose original stays: removes the copy at the exact place it
+    // was named at, and only while it is still that copy. Returns false, leaving it, when
+    // another file holds that place by now. A failure raises.
+    virtual bool remove_copy(const CommittedCopy& copy) = 0;
 
     // Deletes a file.
     virtual void delete_file(const std::string& path) = 0;

@@ -30,6 +30,10 @@ class ListingFileSystem : public FileSystem {
     std::string create_folder(const std::string& path) override {
         raise_error(err::invalid_call, path);
     }
+    Moved move_file(const std::string& from, const std::string&) override {
+        raise_error(err::invalid_call, from);
+    }
+    void flush_moves() override {}
     std::uint64_t stage_copy(const std::string& from, const std::string&) override {
         raise_error(err::invalid_call, from);
     }
@@ -37,7 +41,7 @@ class ListingFileSystem : public FileSystem {
     bool delete_original(const CommittedCopy& copy) override {
         raise_error(err::invalid_call, copy.windows_source);
     }
-    void remove_copy(const CommittedCopy& copy) override {
+    bool remove_copy(const CommittedCopy& copy) override {
         raise_error(err::invalid_call, copy.windows_copy);
     }
     void delete_file(const std::string& path) override { raise_error(err::invalid_call, path); }

@@ -80,7 +80,7 @@ void cmdRestore_Click(Context& ctx) {
         const std::string content = without_final_backslash(content_folder(ctx));
 
         ctx.p.app.set_busy_pointer(true);
-        const RestoreResult r = restore_backup(ctx.p.fs, backup, content, ctx.move_batch);
+        const RestoreResult r = restore_backup(ctx.p.fs, backup, content);
         ctx.p.app.set_busy_pointer(false);
         ctx.p.forms.unload(f);
 
