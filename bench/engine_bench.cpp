@@ -1,6 +1,5 @@
 // Times the bare scan and the clean of a Call of Duty folder in a Wine prefix, without any
-// window toolkit: `pakscour_bench scan|clean PREFIX COD_FOLDER [REPEATS [BATCH_FILES BATCH_MIB]]`,
-// the last two to try other batch limits for the clean. Prints seconds.
+// window toolkit: `pakscour_bench scan|clean PREFIX COD_FOLDER [REPEATS]`. Prints seconds.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,9 +17,7 @@ using namespace pakscour;
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr,
-                     "usage: %s scan|clean PREFIX COD_FOLDER [REPEATS [BATCH_FILES BATCH_MIB]]\n",
-                     argv[0]);
+        std::fprintf(stderr, "usage: %s scan|clean PREFIX COD_FOLDER [REPEATS]\n", argv[0]);
         return 2;
     }
     const std::string mode = argv[1];
@@ -36,10 +33,6 @@ int main(int argc, char** argv) {
     Context& ctx = program.context();
     test::prepare_main_window(program, argv[3], "", "");
     ctx.frmMain.ctl("chkCleanCod").set_value(1);
-    if (argc > 6) {
-        ctx.move_batch.files = std::strtoull(argv[5], nullptr, 10);
-        ctx.move_batch.bytes = std::strtoull(argv[6], nullptr, 10) << 20;
-    }
 
     double best = 1e9;
     for (int i = 0; i < repeats; ++i) {

@@ -54,7 +54,6 @@ TEST_CASE("a clean, then a restore, gives the content folder back byte for byte"
         r.prefix.file("Games/CoD/Main/mod_" + std::to_string(i) + ".pk3", test_bytes(i * 97, i));
     r.prefix.file("Games/CoD/Main/screenshots/shot.jpg", "a folder of the game");
     const auto before = r.files();
-    r.rig.ctx.move_batch = MoveBatch{7, 1 << 20};  // several batches
 
     CHECK_FALSE(r.rig.main.menu("mnuFileRestore").enabled());
     r.clean();
@@ -85,11 +84,13 @@ TEST_CASE("a clean, then a restore, gives the content folder back byte for byte"
 
 TEST_CASE("a name taken again in the content folder stays in the backup, untouched") {
     RestoreRig r;
-    for (const char* name : {"a.pk3", "b.pk3", "c.pk3"})
+    for (const char* name : {"a.pk3", "b.pk3", "c.pk3", "\u00e9_mod.pk3"})
         r.prefix.file(std::string("Games/CoD/Main/") + name, std::string("old ") + name);
     r.clean();
-    // The game downloaded b.pk3 again (under another case), and a folder took c.pk3's name.
+    // The game downloaded b.pk3 and é_mod.pk3 again (under another case, ASCII or not), and
+    // a folder took c.pk3's name.
     r.prefix.file("Games/CoD/Main/B.PK3", "downloaded again");
+    r.prefix.file("Games/CoD/Main/\u00c9_MOD.pk3", "downloaded again");
     fs::create_directories(r.main_folder() / "c.pk3");
     r.prefix.file("Games/CoD/Main/" + stamp + "/.hidden", "stays");
     r.prefix.file("Games/CoD/Main/" + stamp + "/sub/x.pk3", "stays");
@@ -101,13 +102,15 @@ TEST_CASE("a name taken again in the content folder stays in the backup, untouch
     CHECK_FALSE(fs::exists(r.main_folder() / "b.pk3"));
     CHECK(read_file(r.backup() / "b.pk3") == "old b.pk3");
     CHECK(read_file(r.backup() / "c.pk3") == "old c.pk3");
+    CHECK(read_file(r.backup() / "\u00e9_mod.pk3") == "old \u00e9_mod.pk3");
+    CHECK(read_file(r.main_folder() / "\u00c9_MOD.pk3") == "downloaded again");
     CHECK(fs::is_directory(r.main_folder() / "c.pk3"));
     CHECK(read_file(r.backup() / ".hidden") == "stays");
     CHECK(read_file(r.backup() / "sub/x.pk3") == "stays");
     CHECK_FALSE(fs::exists(r.main_folder() / ".hidden"));
     CHECK(r.rig.ctl("lblStatusBar").caption() ==
           "1 archive moved back from: C:\\Games\\CoD\\Main\\" + stamp +
-              "; 2 stayed there, their names already taken");
+              "; 3 stayed there, their names already taken");
     // The folder is still there, and the status line opens it.
     CHECK(r.rig.ctx.state.backup_made);
     CHECK(r.rig.ctx.state.backup_path == "C:\\Games\\CoD\\Main\\" + stamp);

@@ -1,33 +1,39 @@
-// Cleans in batches over the real Linux file system: two names that differ only in case stop
-// the clean before the second file is touched, whatever the batches; and the cost of a clean
-// grows with its files, not with their square.
+// Cleans over the real Linux file system: two names that differ only in case stop the clean
+// before the second file is touched, whether the files are renamed or copied; a clean of more
+// than the drive's free space succeeds; and the cost of a clean grows with its files, not with
+// their square.
 #include <doctest/doctest.h>
 
+#include <sys/mount.h>
 #include <sys/vfs.h>
+#include <unistd.h>
 
 #include <linux/magic.h>
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 
 #include "clean_rig.h"
 #include "fake_prefix.h"
+#include "faulty_file_system.h"
 #include "platform/posix/posix_file_system.h"
 
 namespace pakscour::test {
 namespace {
 
 TEST_CASE("names that differ only in case fail with 58 before the second file is touched") {
-    const MoveBatch batches[] = {{}, {1, std::uint64_t{1} << 30}, {2, std::uint64_t{1} << 30}};
     const std::vector<std::string> names = {"a.pk3", "Mod.pk3", "b.pk3", "mod.pk3", "c.pk3"};
-    for (const MoveBatch& batch : batches) {
-        CAPTURE(batch.files);
+    for (const bool copy_only : {false, true}) {
+        CAPTURE(copy_only);
         FakePrefix prefix(memory_folder());
         for (const std::string& name : names)
             prefix.file("Games/CoD/Main/" + name, "bytes of " + name);
-        posix::PosixFileSystem fs{posix::WinePrefix(prefix.root())};
+        const posix::WinePrefix wine(prefix.root());
+        posix::PosixFileSystem real(wine);
+        FaultyFileSystem fs(real, wine, -1, 0);
+        fs.copy_only = copy_only;
         FixedClock clock;
         CleanRig rig(fs, clock);
-        rig.program.context().move_batch = batch;
 
         CHECK_FALSE(rig.clean());
         REQUIRE(rig.app.boxes.size() == 1);
@@ -64,6 +70,38 @@ TEST_CASE("names that differ only in case fail with 58 before the second file is
         CHECK(readdir_order(backup).size() ==
               static_cast<std::size_t>(second - listed.begin()) + 2);
     }
+}
+
+TEST_CASE("a clean of more than the drive's free space succeeds") {
+    if (::geteuid() != 0) {
+        MESSAGE("not root, so no small drive can be mounted: not checked");
+        if (std::getenv("CI") != nullptr) FAIL("a CI machine runs the tests as root");
+        return;
+    }
+    FakePrefix base(memory_folder());
+    const fs::path drive = base.root() / "small";
+    fs::create_directory(drive);
+    REQUIRE(::mount("tmpfs", drive.c_str(), "tmpfs", 0, "size=24m") == 0);
+    {
+        FakePrefix prefix(drive);
+        constexpr int count = 12;
+        for (int i = 0; i < count; ++i)
+            prefix.file("Games/CoD/Main/mod_" + std::to_string(i) + ".pk3",
+                        test_bytes((std::size_t{3} << 19) + 1, static_cast<unsigned>(i)));
+        struct statfs st;
+        REQUIRE(::statfs(drive.c_str(), &st) == 0);
+        const auto free_bytes = static_cast<std::uint64_t>(st.f_bavail) * st.f_bsize;
+        CAPTURE(free_bytes);
+        REQUIRE(free_bytes < count * (std::uint64_t{3} << 19));
+        posix::PosixFileSystem fs{posix::WinePrefix(prefix.root())};
+        FixedClock clock;
+        CleanRig rig(fs, clock);
+        CHECK(rig.clean());
+        for (int i = 0; i < count; ++i)
+            CHECK(holds(prefix.c("Games/CoD/Main/061226140509/mod_" + std::to_string(i) + ".pk3"),
+                        test_bytes((std::size_t{3} << 19) + 1, static_cast<unsigned>(i))));
+    }
+    ::umount2(drive.c_str(), MNT_DETACH);
 }
 
 // Seconds the clean of `count` small files takes, the best of `tries`.

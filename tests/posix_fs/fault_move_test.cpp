@@ -1,10 +1,11 @@
 // A ten-file clean whose every file-system operation in turn fails with every kind of failure,
-// in one batch and in batches smaller than the clean: the report names the Clean procedure, the
+// with each file renamed and with each file copied: the report names the Clean procedure, the
 // number and the usual description, no file is ever lost, and no copy of a file that stays
 // untouched is left behind, however often the clean is tried again.
 #include <doctest/doctest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <map>
 #include <set>
 
@@ -38,59 +39,46 @@ void fill(const FakePrefix& prefix) {
 }
 
 // Where one operation of a clean that runs without faults stands: the files the clean has
-// put into the list before it (in list order), the file it concerns, and, for a commit, the
-// files of its batch.
+// taken up before it and with it (in list order), and the file it concerns.
 struct Step {
     std::string op;
     std::vector<std::string> before;
     std::string file;
-    std::vector<std::string> batch;
 };
 
-// The operations of a fault-free clean with these batch limits, one step each.
-std::vector<Step> steps_of(const MoveBatch& batch) {
+// The operations of a fault-free clean that renames, or copies, each file, one step each.
+std::vector<Step> steps_of(bool copy_only) {
     FakePrefix prefix(memory_folder());
     fill(prefix);
     const posix::WinePrefix wine(prefix.root());
     posix::PosixFileSystem real(wine);
     FaultyFileSystem logging(real, wine, -1, 0);
+    logging.copy_only = copy_only;
     FixedClock clock;
     CleanRig rig(logging, clock);
-    rig.program.context().move_batch = batch;
     REQUIRE(rig.clean());
     std::vector<Step> steps;
-    std::vector<std::string> order;  // files in the order they were staged
-    std::vector<std::string> staged;
+    std::vector<std::string> order;  // files in the order they were taken up
     for (const std::string& entry : logging.log) {
         Step s;
         s.op = entry.substr(0, entry.find(' '));
-        if (s.op == "stage") {
-            s.file = base_name(entry);
-            order.push_back(s.file);
-            staged.push_back(s.file);
-        } else if (s.op == "commit") {
-            s.batch = std::exchange(staged, {});
-        } else if (s.op == "delete") {
-            s.file = base_name(entry);
-        }
+        if (s.op == "move") order.push_back(base_name(entry));
+        if (s.op != "create") s.file = order.back();
         s.before = order;
         steps.push_back(std::move(s));
     }
     return steps;
 }
 
-TEST_CASE("a failing folder creation, copy, commit or delete loses no file") {
+TEST_CASE("a failing folder creation, move, copy, commit or delete loses no file") {
     const std::int32_t kinds[] = {err::disk_full, err::permission_denied, err::file_not_found,
                                   err::file_exists, err::device_io};
-    // One batch for the ten files; batches of three; one file each; batches cut by size.
-    const MoveBatch batches[] = {
-        {}, {3, std::uint64_t{1} << 30}, {1, std::uint64_t{1} << 30}, {512, 9000}};
-    for (const MoveBatch& batch : batches) {
-        CAPTURE(batch.files);
-        CAPTURE(batch.bytes);
-        const std::vector<Step> steps = steps_of(batch);
+    // Each file moved by a rename; each file copied, as across file systems.
+    for (const bool copy_only : {false, true}) {
+        CAPTURE(copy_only);
+        const std::vector<Step> steps = steps_of(copy_only);
         REQUIRE(std::count_if(steps.begin(), steps.end(),
-                              [](const Step& s) { return s.op == "delete"; }) == file_count);
+                              [](const Step& s) { return s.op == "move"; }) == file_count);
         for (int fail_at = 0; fail_at < static_cast<int>(steps.size()); ++fail_at) {
             const Step& step = steps[static_cast<std::size_t>(fail_at)];
             for (std::int32_t kind : kinds) {
@@ -103,9 +91,9 @@ TEST_CASE("a failing folder creation, copy, commit or delete loses no file") {
                 const posix::WinePrefix wine(prefix.root());
                 posix::PosixFileSystem real(wine);
                 FaultyFileSystem faulty(real, wine, fail_at, kind);
+                faulty.copy_only = copy_only;
                 FixedClock clock;
                 CleanRig rig(faulty, clock);
-                rig.program.context().move_batch = batch;
 
                 CHECK_FALSE(rig.clean());
                 REQUIRE(rig.app.boxes.size() == 1);
@@ -115,30 +103,15 @@ TEST_CASE("a failing folder creation, copy, commit or delete loses no file") {
                           std::to_string(kind) +
                           "\r\nError description: " + error_description(kind));
                 CHECK(rig.app.boxes[0].title == "Error in Pakscour V2.1");
-                // The item concerned: the source or the target of a copy, the first copy of a
-                // batch whose flush failed, the original whose delete failed.
+                // The item concerned: the source or the target of a move or copy, the copy
+                // whose commit failed, the original whose delete failed.
                 const std::string& item = faulty.failed_item;
                 REQUIRE_FALSE(item.empty());
 
-                // The file the failure stops at, and those moved before it. A name taken
-                // before the commit stops the batch at the copy that was to bear it; a flush
-                // that fails, at the batch's first copy.
+                // The file the failure stops at stays untouched, those before it are moved.
                 std::set<std::string> moved(step.before.begin(), step.before.end());
-                std::string stopped_at = step.file;
-                if (step.op == "stage") moved.erase(step.file);
-                if (step.op == "commit") {
-                    const std::size_t first_unnamed =
-                        kind == err::file_exists ? step.batch.size() / 2 : 0;
-                    stopped_at = step.batch[first_unnamed];
-                    for (std::size_t i = first_unnamed; i < step.batch.size(); ++i)
-                        moved.erase(step.batch[i]);
-                }
-                if (step.op == "delete") {
-                    // The deleting goes in staging order: the failing file and those after it
-                    // in its batch keep their originals.
-                    const auto at = std::find(step.before.begin(), step.before.end(), step.file);
-                    for (auto later = at; later != step.before.end(); ++later) moved.erase(*later);
-                }
+                moved.erase(step.file);
+                const std::string& stopped_at = step.file;
                 if (step.op != "create") CHECK(base_name(item) == stopped_at);
 
                 const fs::path content = prefix.c("Games/CoD/Main");
@@ -174,9 +147,9 @@ TEST_CASE("a delete refused on every clean leaves one file in one place, never a
     posix::PosixFileSystem real(wine);
     FaultyFileSystem faulty(real, wine, -1, 0);
     faulty.refused = {file_name(3), file_name(7)};
+    faulty.copy_only = true;
     FixedClock clock;
     CleanRig rig(faulty, clock);
-    rig.program.context().move_batch = {4, std::uint64_t{1} << 30};
     const fs::path content = prefix.c("Games/CoD/Main");
     // Each click meets the first refused file still there, in a backup folder of its own.
     for (const char* time : {"14:05:09", "14:05:10", "14:05:11"}) {
@@ -203,6 +176,65 @@ TEST_CASE("a delete refused on every clean leaves one file in one place, never a
     }
     CHECK(holds(content / file_name(3), file_bytes(3)));
     CHECK(holds(content / file_name(7), file_bytes(7)));
+}
+
+TEST_CASE("another program at work between a copy and the delete of its original") {
+    // What it does once the copy of mod4.pk3 is named, whether that delete is refused, and
+    // what is then where, with the status line or the error number.
+    struct Case {
+        const char* what;
+        bool refused;
+        const char* original;  // the bytes left in the content folder ("" for none)
+        const char* copy;      // the bytes left in the backup folder
+        const char* status;    // the status line's end, or the error number
+    };
+    const Case cases[] = {
+        // Only touched: the original is not deleted, the copy stays, and the status says so.
+        {"touch", false, "mod4", "mod4",
+         "; 1 stayed in the game folder too, changed by another program meanwhile"},
+        // The copy replaced by a new download, then the delete refused: the download stays.
+        {"replace copy", true, "mod4", "a new download", "70"},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.what);
+        FakePrefix prefix(memory_folder());
+        fill(prefix);
+        const posix::WinePrefix wine(prefix.root());
+        posix::PosixFileSystem real(wine);
+        FaultyFileSystem faulty(real, wine, -1, 0);
+        faulty.copy_only = true;
+        if (c.refused) faulty.refused = {file_name(4)};
+        const fs::path content = prefix.c("Games/CoD/Main");
+        const fs::path backup = prefix.c(backup_rel);
+        faulty.after_commit = [&] {
+            if (base_name(faulty.log.back()) != file_name(4)) return;
+            if (std::string(c.what) == "touch") {
+                fs::last_write_time(
+                    content / file_name(4),
+                    fs::last_write_time(content / file_name(4)) + std::chrono::seconds(5));
+            } else {
+                fs::remove(backup / file_name(4));
+                prefix.file(std::string(backup_rel) + "/" + file_name(4), "a new download");
+            }
+        };
+        FixedClock clock;
+        CleanRig rig(faulty, clock);
+        const bool done = rig.clean();
+        CHECK(done == !c.refused);
+        const std::string bytes4 = file_bytes(4);
+        auto bytes = [&](const char* what) { return std::string(what) == "mod4" ? bytes4 : what; };
+        CHECK(holds(content / file_name(4), bytes(c.original)));
+        CHECK(holds(backup / file_name(4), bytes(c.copy)));
+        if (done) {
+            CHECK(rig.ctl("lblStatusBar").caption() ==
+                  "Alien files moved to: C:\\Games\\CoD\\Main\\061226140509" +
+                      std::string(c.status));
+        } else {
+            REQUIRE(rig.app.boxes.size() == 1);
+            CHECK(rig.app.boxes[0].text.find("Error number:  " + std::string(c.status) + "\r\n") !=
+                  std::string::npos);
+        }
+    }
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 // A FileSystem over the real one that fails one chosen operation (counting folder creations,
-// staged copies, commits and deletes of originals from 0) with one chosen kind of failure, and
-// refuses every delete of the originals named in `refused`. "Target exists"
-// is provoked for real by creating the target first (at a commit, the target of the batch's
-// middle copy); the other kinds cannot be brought about safely on demand and are raised in
-// place of the operation, which then does nothing. A commit that fails so leaves none of its
-// batch named, as a failed flush would.
+// moves, staged copies, commits and deletes of originals from 0) with one chosen kind of
+// failure, and refuses every delete of the originals named in `refused`. With `copy_only` every
+// move answers that the folders are on different file systems, so that each file is copied.
+// "Target exists" is provoked for real by creating the target first (at a commit, the target
+// of the batch's middle copy); the other kinds cannot be brought about safely on demand and
+// are raised in place of the operation, which then does nothing. A commit that fails so leaves
+// none of its batch named, as a failed flush would.
 #pragma once
 
 #include <sys/stat.h>
@@ -41,6 +42,15 @@ class FaultyFileSystem : public FileSystem {
         }
         return real_.create_folder(path);
     }
+    Moved move_file(const std::string& from, const std::string& to) override {
+        if (due("move", from)) {
+            if (kind_ != err::file_exists) fail(kind_ == err::disk_full ? to : from);
+            take_name(to);
+        }
+        if (copy_only) return Moved::other_file_system;
+        return real_.move_file(from, to);
+    }
+    void flush_moves() override { real_.flush_moves(); }
     std::uint64_t stage_copy(const std::string& from, const std::string& to) override {
         if (due("stage", from)) {
             if (kind_ != err::file_exists) fail(kind_ == err::disk_full ? to : from);
@@ -72,9 +82,11 @@ class FaultyFileSystem : public FileSystem {
         }
         return real_.delete_original(copy);
     }
-    void remove_copy(const CommittedCopy& copy) override { real_.remove_copy(copy); }
+    bool remove_copy(const CommittedCopy& copy) override { return real_.remove_copy(copy); }
     void delete_file(const std::string& path) override { real_.delete_file(path); }
 
+    // Every move answers that the file must be copied.
+    bool copy_only = false;
     // The names of originals whose every delete is refused, as a game holding them open or a
     // folder the user may not change would.
     std::set<std::string> refused;

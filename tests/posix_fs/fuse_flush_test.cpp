@@ -1,11 +1,14 @@
-// A clean of files on a FUSE file system, through the logging pass-through: every copy's data
-// reaches the file system's program (FSYNC) and the backup folder's entries too (FSYNCDIR)
-// before the original of that copy is unlinked, since a flush of the whole file system
-// (syncfs) never reaches a FUSE program. And an original replaced at the last moment, between
-// the check that it is still the file copied and its unlink, is kept, as is the file that took
-// its name meanwhile.
+// A clean of files on a FUSE file system, through the logging pass-through: each file moves by
+// one rename, or a link and an unlink where renames cannot refuse to replace, with the folders
+// flushed before the first and after the last; where renames answer that the folders are on
+// different file systems, every copy's data reaches the file system's program (FSYNC), again
+// once named, and the backup folder's entries too (FSYNCDIR) before the original of that copy
+// is unlinked, since a flush of the whole file system (syncfs) never reaches a FUSE program.
+// And an original replaced at the last moment, between the check that it is still the file
+// copied and its unlink, is kept, as is the file that took its name meanwhile.
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <sstream>
@@ -27,75 +30,112 @@ std::string name_of(const std::string& path) {
 }
 
 TEST_SUITE("fuse") {
-    TEST_CASE("on FUSE every copy is flushed before its original is unlinked") {
+    TEST_CASE(
+        "on FUSE each file moves by one rename, or a link, or a copy flushed before and after it "
+        "is named") {
         if (!fuse_usable_or_skip()) return;
-        FakePrefix base(memory_folder());
-        fs::create_directory(base.root() / "backing");
-        LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log");
-        REQUIRE(mount.mounted());
-        constexpr int file_count = 40;
-        std::string content;
-        {
-            FakePrefix prefix(base.root() / "mount");
-            for (int i = 0; i < file_count; ++i)
-                prefix.file("Games/CoD/Main/mod" + std::to_string(i) + ".pk3",
-                            test_bytes(100 + 3000 * static_cast<std::size_t>(i), i));
-            posix::PosixFileSystem fs{posix::WinePrefix(prefix.root())};
-            FixedClock clock;
-            CleanRig rig(fs, clock);
-            // Several batches, so that originals of one go while copies of the next are made.
-            rig.program.context().move_batch = {16, std::uint64_t{1} << 30};
-            REQUIRE(rig.clean());
-            for (int i = 0; i < file_count; ++i)
-                CHECK(
-                    holds(prefix.c("Games/CoD/Main/061226140509/mod" + std::to_string(i) + ".pk3"),
-                          test_bytes(100 + 3000 * static_cast<std::size_t>(i), i)));
-            content = "/" + prefix.root().filename().string() + "/drive_c/Games/CoD/Main";
-        }
-        const std::vector<std::string> log = mount.log();
-        mount.unmount();
-        const std::string backup = content + "/061226140509";
-
-        std::set<std::string> flushed;               // files whose data was flushed
-        std::map<std::string, std::size_t> named;    // copy -> line where it took its name
-        std::map<std::string, std::string> leaving;  // hidden name -> original it was
-        std::size_t backup_flushed = 0;              // line after the last FSYNCDIR of it
-        std::map<std::string, int> counts;
-        int originals = 0;
-        for (std::size_t i = 0; i < log.size(); ++i) {
-            std::istringstream line(log[i]);
-            std::string op, a, b;
-            line >> op >> a >> b;
-            ++counts[op];
-            if (op == "FSYNC") flushed.insert(a);
-            if (op == "FSYNCDIR" && a == backup) backup_flushed = i + 1;
-            if (op == "RENAME") {
-                if (flushed.count(a) != 0) flushed.insert(b);
-                if (parent_of(b) == backup) named[b] = i;
-                if (parent_of(a) == content && name_of(b)[0] == '.') leaving[b] = a;
+        // The file system's answer to a rename decides how the files move: one rename each;
+        // without RENAME_NOREPLACE a link and an unlink; across file systems a copy.
+        struct Case {
+            const char* renames;
+            const char* way;
+        };
+        for (const Case c : {Case{"", "rename"}, Case{"noflags", "link"}, Case{"exdev", "copy"}}) {
+            CAPTURE(c.renames);
+            FakePrefix base(memory_folder());
+            fs::create_directory(base.root() / "backing");
+            LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log",
+                             false, c.renames);
+            REQUIRE(mount.mounted());
+            constexpr int file_count = 40;
+            std::string content;
+            {
+                FakePrefix prefix(base.root() / "mount");
+                for (int i = 0; i < file_count; ++i)
+                    prefix.file("Games/CoD/Main/mod" + std::to_string(i) + ".pk3",
+                                test_bytes(100 + 3000 * static_cast<std::size_t>(i), i));
+                posix::PosixFileSystem fs{posix::WinePrefix(prefix.root())};
+                FixedClock clock;
+                CleanRig rig(fs, clock);
+                REQUIRE(rig.clean());
+                for (int i = 0; i < file_count; ++i) {
+                    const std::string name = "mod" + std::to_string(i) + ".pk3";
+                    CHECK(holds(prefix.c("Games/CoD/Main/061226140509/" + name),
+                                test_bytes(100 + 3000 * static_cast<std::size_t>(i), i)));
+                    CHECK_FALSE(fs::exists(prefix.c("Games/CoD/Main/" + name)));
+                }
+                content = "/" + prefix.root().filename().string() + "/drive_c/Games/CoD/Main";
             }
-            if (op != "UNLINK") continue;
-            const std::string original = leaving.count(a) != 0 ? leaving[a] : a;
-            if (parent_of(original) != content) continue;
-            CAPTURE(original);
-            ++originals;
-            const std::string copy = backup + "/" + name_of(original);
-            CHECK(flushed.count(copy) == 1);
-            REQUIRE(named.count(copy) == 1);
-            CHECK(backup_flushed > named[copy]);
+            const std::vector<std::string> log = mount.log();
+            mount.unmount();
+            const std::string backup = content + "/061226140509";
+
+            std::set<std::string> flushed;               // named copies flushed since
+            std::map<std::string, std::size_t> named;    // copy -> line where it took its name
+            std::map<std::string, std::string> leaving;  // hidden name -> original it was
+            std::size_t backup_flushed = 0;              // line after the last FSYNCDIR of it
+            std::size_t content_flushed = 0;             // the same for the content folder
+            std::size_t first_move = log.size(), last_move = 0;
+            std::map<std::string, int> counts;
+            int originals = 0, moved = 0;
+            for (std::size_t i = 0; i < log.size(); ++i) {
+                std::istringstream line(log[i]);
+                std::string op, a, b;
+                line >> op >> a >> b;
+                ++counts[op];
+                if (op == "FSYNC" && named.count(a) != 0) flushed.insert(a);
+                if (op == "FSYNCDIR" && a == backup) backup_flushed = i + 1;
+                if (op == "FSYNCDIR" && a == content) content_flushed = i + 1;
+                if (op == "RENAME" || op == "LINK") {
+                    if (parent_of(b) == backup) named[b] = i;
+                    if (parent_of(a) == content && name_of(b)[0] == '.') leaving[b] = a;
+                    if (parent_of(a) == content && parent_of(b) == backup) {
+                        ++moved;
+                        first_move = std::min(first_move, i);
+                        last_move = i;
+                    }
+                }
+                if (op != "UNLINK") continue;
+                const std::string original = leaving.count(a) != 0 ? leaving[a] : a;
+                if (parent_of(original) != content) continue;
+                CAPTURE(original);
+                ++originals;
+                const std::string copy = backup + "/" + name_of(original);
+                REQUIRE(named.count(copy) == 1);
+                // An original goes only once its copy or link is durable under its name.
+                if (std::string(c.way) == "copy") CHECK(flushed.count(copy) == 1);
+                if (std::string(c.way) == "copy") CHECK(backup_flushed > named[copy]);
+            }
+            if (std::string(c.way) == "copy") {
+                CHECK(moved == 0);
+                CHECK(originals == file_count);
+            } else {
+                // The backup folder's entry is durable before the first move, both folders
+                // after the last.
+                CHECK(moved == file_count);
+                CHECK(counts["FSYNC"] == 0);
+                CHECK(content_flushed > last_move);
+                CHECK(backup_flushed > last_move);
+                CHECK(std::find_if(log.begin(), log.begin() + static_cast<long>(first_move),
+                                   [&](const std::string& l) {
+                                       return l == "FSYNCDIR " + content;
+                                   }) != log.begin() + static_cast<long>(first_move));
+                CHECK(originals == (std::string(c.way) == "link" ? file_count : 0));
+            }
+            MESSAGE("FUSE log, " << std::string(c.way) << ": " << counts["RENAME"] << " RENAME, "
+                                 << counts["LINK"] << " LINK, " << counts["UNLINK"] << " UNLINK, "
+                                 << counts["FSYNC"] << " FSYNC, " << counts["FSYNCDIR"]
+                                 << " FSYNCDIR for " << file_count << " files");
         }
-        CHECK(originals == file_count);
-        MESSAGE("FUSE log: " << counts["FSYNC"] << " FSYNC, " << counts["FSYNCDIR"] << " FSYNCDIR, "
-                             << counts["RENAME"] << " RENAME, " << counts["UNLINK"] << " UNLINK; "
-                             << originals
-                             << " originals unlinked, each after its copy was flushed");
     }
 
     TEST_CASE("on FUSE an original replaced while it is being deleted is kept, with its rival") {
         if (!fuse_usable_or_skip()) return;
         FakePrefix base(memory_folder());
         fs::create_directory(base.root() / "backing");
-        LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log", true);
+        // Copies, and so deletes of originals, only across file systems.
+        LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log", true,
+                         "exdev");
         REQUIRE(mount.mounted());
         FakePrefix prefix(base.root() / "mount");
         prefix.file("Games/CoD/Main/mod.pk3", "original");

@@ -47,9 +47,10 @@ class LogFsMount {
     }
 
     // Shows `backing` at the new folder `mount_point`, logging to `log`; with `meddle`, the
-    // file system also races the first delete of an original (see log_fs_main.cpp).
+    // file system also races the first delete of an original; `renames` is "", "exdev" or
+    // "noflags" (see log_fs_main.cpp).
     LogFsMount(const fs::path& backing, const fs::path& mount_point, const fs::path& log,
-               bool meddle = false)
+               bool meddle = false, const char* renames = "")
         : mount_point_(mount_point), log_(log) {
 #ifdef PAKSCOUR_LOG_FS
         fs::create_directories(mount_point);
@@ -58,6 +59,7 @@ class LogFsMount {
             // Should the test die, the file system ends too and its mount goes with it.
             ::prctl(PR_SET_PDEATHSIG, SIGTERM);
             if (meddle) ::setenv("PAKSCOUR_LOG_FS_MEDDLE", "1", 1);
+            ::setenv("PAKSCOUR_LOG_FS_RENAME", renames, 1);
             ::execl(PAKSCOUR_LOG_FS, PAKSCOUR_LOG_FS, backing.c_str(), log.c_str(),
                     mount_point.c_str(), "-f", "-s", "-o", "auto_unmount",
                     static_cast<char*>(nullptr));
@@ -80,6 +82,7 @@ class LogFsMount {
 #else
         (void)backing;
         (void)meddle;
+        (void)renames;
 #endif
     }
     ~LogFsMount() {

@@ -1,7 +1,8 @@
 // Kills a clean, and a restore of its backup folder, of a few hundred files at random moments:
 // after every kill each file is whole in the content folder or in the backup folder, and
-// whatever carries a file's name where the files go is that file, whole. PAKSCOUR_KILL_CYCLES
-// sets the number of kills (5 by default).
+// whatever carries a file's name where the files go is that file, whole. In memory the files
+// move by rename; on a FUSE file system that answers EXDEV to renames between folders, by copy.
+// PAKSCOUR_KILL_CYCLES sets the number of kills (5 by default).
 #include <doctest/doctest.h>
 
 #include <signal.h>
@@ -15,6 +16,7 @@
 #include <thread>
 
 #include "fake_prefix.h"
+#include "fuse_mount.h"
 
 #ifndef PAKSCOUR_MOVER
 #error "PAKSCOUR_MOVER must name the mover program"
@@ -31,14 +33,12 @@ constexpr const char* stamp = "061226140509";
 struct Way {
     bool restore;
     const char* name;  // "clean" or "restore", as in the test case names
-    int big_batch;     // batches of every other cycle (0: the program's own)
 };
-constexpr Way clean_way{false, "clean", 0};
-constexpr Way restore_way{true, "restore", 512};
+constexpr Way clean_way{false, "clean"};
+constexpr Way restore_way{true, "restore"};
 
-// Starts the mover on a prefix, with batches of `batch_files` files (0: the program's own) and
-// returns its pid once it is about to move; -1 on failure.
-pid_t start_mover(const Way& way, const fs::path& prefix, int batch_files) {
+// Starts the mover on a prefix and returns its pid once it is about to move; -1 on failure.
+pid_t start_mover(const Way& way, const fs::path& prefix) {
     int out[2];
     if (::pipe(out) != 0) return -1;
     const pid_t pid = ::fork();
@@ -47,12 +47,7 @@ pid_t start_mover(const Way& way, const fs::path& prefix, int batch_files) {
         ::close(out[0]);
         ::close(out[1]);
         if (way.restore) ::setenv("PAKSCOUR_MOVER_MODE", "restore", 1);
-        const std::string batch = std::to_string(batch_files);
-        if (batch_files > 0)
-            ::execl(PAKSCOUR_MOVER, PAKSCOUR_MOVER, prefix.c_str(), batch.c_str(),
-                    static_cast<char*>(nullptr));
-        else
-            ::execl(PAKSCOUR_MOVER, PAKSCOUR_MOVER, prefix.c_str(), static_cast<char*>(nullptr));
+        ::execl(PAKSCOUR_MOVER, PAKSCOUR_MOVER, prefix.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(out[1]);
@@ -68,12 +63,11 @@ struct Outcome {
     int lost = 0;           // files whole in neither folder
 };
 
-// One move of a fresh folder in batches of `batch_files`, killed after a random delay of up to
-// `max_delay`, or left to finish when `max_delay` is zero; `took` receives the time from its
-// start to its end.
-Outcome kill_cycle(const Way& way, std::mt19937& random, int batch_files,
+// One move of a fresh folder below `base`, killed after a random delay of up to `max_delay`, or
+// left to finish when `max_delay` is zero; `took` receives the time from its start to its end.
+Outcome kill_cycle(const Way& way, std::mt19937& random, const fs::path& base,
                    std::chrono::microseconds max_delay, std::chrono::microseconds& took) {
-    FakePrefix prefix(memory_folder());
+    FakePrefix prefix(base);
     const std::string from =
         way.restore ? std::string("Games/CoD/Main/") + stamp + "/" : std::string("Games/CoD/Main/");
     std::map<std::string, std::string> files;
@@ -85,7 +79,7 @@ Outcome kill_cycle(const Way& way, std::mt19937& random, int batch_files,
         files[name] = test_bytes(i == 0 ? 0 : size(random), static_cast<unsigned>(random()));
         prefix.file(from + name, files[name]);
     }
-    const pid_t pid = start_mover(way, prefix.root(), batch_files);
+    const pid_t pid = start_mover(way, prefix.root());
     REQUIRE(pid > 0);
     const auto start = std::chrono::steady_clock::now();
     if (max_delay.count() > 0) {
@@ -132,20 +126,19 @@ Outcome kill_cycle(const Way& way, std::mt19937& random, int batch_files,
 }
 
 // A move left to finish first tells how long one takes; each kill then comes at a random
-// moment within that time, and a move that still finished first shortens the window. Every
-// other move goes in batches of 40 files, so that kills also come between batches.
-void kill_moves(const Way& way) {
+// moment within that time, and a move that still finished first shortens the window.
+void kill_moves(const Way& way, const fs::path& base, int default_cycles) {
     const char* env = std::getenv("PAKSCOUR_KILL_CYCLES");
-    const int cycles = env != nullptr ? std::atoi(env) : 5;
+    const int cycles = env != nullptr ? std::atoi(env) : default_cycles;
     const unsigned seed = std::random_device{}();
     CAPTURE(seed);
     std::mt19937 random(seed);
     std::chrono::microseconds took{};
-    REQUIRE(kill_cycle(way, random, way.big_batch, std::chrono::microseconds(0), took).finished);
+    REQUIRE(kill_cycle(way, random, base, std::chrono::microseconds(0), took).finished);
     std::chrono::microseconds max_delay = took * 9 / 10;
     int killed = 0, finished = 0, mid_move = 0, lost = 0;
     for (int i = 0; i < cycles; ++i) {
-        const Outcome o = kill_cycle(way, random, i % 2 == 0 ? way.big_batch : 40, max_delay, took);
+        const Outcome o = kill_cycle(way, random, base, max_delay, took);
         lost += o.lost;
         if (o.finished) {
             ++finished;
@@ -155,7 +148,7 @@ void kill_moves(const Way& way) {
             mid_move += o.moved > 0 && o.moved < file_count;
         }
     }
-    MESSAGE((way.restore ? "restore " : "")
+    MESSAGE(std::string(way.restore ? "restore " : "")
             << "kill cycles: " << cycles << ", killed: " << killed << " (" << mid_move
             << " in the middle of the move), finished first: " << finished
             << ", files lost: " << lost << ", seed " << seed);
@@ -163,11 +156,24 @@ void kill_moves(const Way& way) {
 }
 
 TEST_CASE("a clean killed at any moment loses no file") {
-    kill_moves(clean_way);
+    kill_moves(clean_way, memory_folder(), 5);
 }
 
 TEST_CASE("a restore killed at any moment loses no file") {
-    kill_moves(restore_way);
+    kill_moves(restore_way, memory_folder(), 5);
+}
+
+TEST_SUITE("fuse") {
+    TEST_CASE("a clean and a restore that must copy, killed at any moment, lose no file") {
+        if (!fuse_usable_or_skip()) return;
+        FakePrefix base(memory_folder());
+        fs::create_directory(base.root() / "backing");
+        LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log", false,
+                         "exdev");
+        REQUIRE(mount.mounted());
+        kill_moves(clean_way, base.root() / "mount", 3);
+        kill_moves(restore_way, base.root() / "mount", 3);
+    }
 }
 
 }  // namespace

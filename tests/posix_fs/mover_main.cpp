@@ -1,8 +1,7 @@
-// The child program of the kill test: `posix_fs_mover PREFIX [BATCH_FILES]` cleans the Call of
-// Duty folder C:\Games\CoD\Main of the prefix with the real file system, in batches of the
-// program's own size or of BATCH_FILES files, writing one byte to its standard output just
-// before the clean starts. Exit status 0 when the clean completed. With PAKSCOUR_MOVER_MODE
-// set to "restore" it puts the backup folder Main\061226140509 back instead.
+// The child program of the kill test: `posix_fs_mover PREFIX` cleans the Call of Duty folder
+// C:\Games\CoD\Main of the prefix with the real file system, writing one byte to its standard
+// output just before the clean starts. Exit status 0 when the clean completed. With
+// PAKSCOUR_MOVER_MODE set to "restore" it puts the backup folder Main\061226140509 back instead.
 #include <unistd.h>
 
 #include <cstdio>
@@ -14,14 +13,13 @@
 
 int main(int argc, char** argv) {
     using namespace pakscour;
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: %s PREFIX [BATCH_FILES]\n", argv[0]);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s PREFIX\n", argv[0]);
         return 2;
     }
     posix::PosixFileSystem fs{posix::WinePrefix(argv[1])};
     test::FixedClock clock;
     test::CleanRig rig(fs, clock);
-    if (argc == 3) rig.program.context().move_batch.files = std::strtoull(argv[2], nullptr, 10);
     if (::write(STDOUT_FILENO, "s", 1) != 1) return 3;
     // PAKSCOUR_MOVER_MODE=restore puts the backup folder back instead, as the restore
     // window does.

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/posix/exact_remove.h"
 #include "platform/posix/fd.h"
 #include "platform/posix/file_data.h"
 #include "platform/posix/fs_errors.h"
@@ -23,64 +24,12 @@ std::size_t last_separator(const std::string& path) {
     return path.find_last_of("\\/");
 }
 
-// What a missing item is called: 76 when even its folder is missing, else 53.
-std::int32_t missing_number(const WinePrefix& prefix, const std::string& path) {
-    return prefix.for_new(path) ? err::file_not_found : err::path_not_found;
-}
-
-// Host path of an item to be created; raises 76 when its folder does not exist.
-fs::path new_item(const WinePrefix& prefix, const std::string& path) {
-    auto host = prefix.for_new(path);
-    if (!host) raise_error(err::path_not_found, path);
-    return *host;
-}
-
-// Host path of an existing item; raises 53 or 76 when there is none.
-fs::path existing_item(const WinePrefix& prefix, const std::string& path) {
-    auto host = prefix.existing(path);
-    if (!host) raise_error(missing_number(prefix, path), path);
-    return *host;
-}
-
 // Flushes a folder's entries to disk; file systems that cannot sync a folder say EINVAL.
 int sync_folder(const fs::path& folder) {
     Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir) return errno;
     if (::fsync(dir.get()) != 0 && errno != EINVAL) return errno;
     return 0;
-}
-
-// Who the file described by `st` is.
-FileIdentity identity_of(const struct stat& st) {
-    return FileIdentity{
-        static_cast<std::uint64_t>(st.st_dev), 0, static_cast<std::uint64_t>(st.st_ino),
-        static_cast<std::uint64_t>(st.st_size),
-        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
-}
-
-// Who the file `name` in the open folder `dir` is; nullopt with errno set when it cannot be
-// looked at (ENOENT: there is none).
-std::optional<FileIdentity> identity_at(int dir, const std::string& name) {
-    struct stat st;
-    if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
-    return identity_of(st);
-}
-
-// A visible name beside `name` for a file that cannot have it: "name (2).pk3", "name (3).pk3"…
-std::string beside_name(const std::string& name, int n) {
-    const auto dot = name.find_last_of('.');
-    const std::size_t cut = dot == std::string::npos || dot == 0 ? name.size() : dot;
-    return name.substr(0, cut) + " (" + std::to_string(n) + ")" + name.substr(cut);
-}
-
-// Gives a file that was taken out of its name `name` to the hidden `hidden` its name back, or,
-// when another file has the name by now, the first free visible name beside it; then makes
-// that durable, so that a file of another program is neither lost nor left hidden.
-void put_back(int dir, const std::string& hidden, const std::string& name) {
-    int e = rename_no_replace(dir, hidden, name);
-    for (int n = 2; e == EEXIST && n < 1000; ++n)
-        e = rename_no_replace(dir, hidden, beside_name(name, n));
-    ::fsync(dir);
 }
 
 // True for a name that the prefix's mapping would take as it stands: a valid Windows name,
@@ -100,6 +49,22 @@ std::u32string key_in(const fs::path& folder, std::string_view name) {
 }  // namespace
 
 PosixFileSystem::PosixFileSystem(WinePrefix prefix) : prefix_(std::move(prefix)) {}
+
+std::int32_t PosixFileSystem::missing_number(const std::string& path) const {
+    return prefix_.for_new(path) ? err::file_not_found : err::path_not_found;
+}
+
+fs::path PosixFileSystem::new_item(const std::string& path) const {
+    auto host = prefix_.for_new(path);
+    if (!host) raise_error(err::path_not_found, path);
+    return *host;
+}
+
+fs::path PosixFileSystem::existing_item(const std::string& path) const {
+    auto host = prefix_.existing(path);
+    if (!host) raise_error(missing_number(path), path);
+    return *host;
+}
 
 PosixFileSystem::~PosixFileSystem() {
     close_find();
@@ -176,7 +141,7 @@ PosixFileSystem::MadeFolder* PosixFileSystem::made_folder_of(const std::string& 
 }
 
 std::string PosixFileSystem::create_folder(const std::string& path) {
-    const fs::path host = new_item(prefix_, path);
+    const fs::path host = new_item(path);
     if (::mkdir(host.c_str(), 0777) != 0) raise_errno(errno, path, err::path_not_found);
     // The new folder's entry reaches the disk before files are moved into it.
     if (const int e = sync_folder(host.parent_path()); e != 0)
@@ -217,11 +182,11 @@ std::uint64_t PosixFileSystem::stage_copy(const std::string& from, const std::st
         if (in || errno != ENOENT) source = std::move(*candidate);
     }
     if (source.empty()) {
-        source = existing_item(prefix_, from);
+        source = existing_item(from);
         in = Fd(::open(source.c_str(), read_flags));
         remember_folder(from, source);
     }
-    if (!in) raise_errno(errno == ELOOP ? EACCES : errno, from, missing_number(prefix_, from));
+    if (!in) raise_errno(errno == ELOOP ? EACCES : errno, from, missing_number(from));
     struct stat before;
     if (::fstat(in.get(), &before) != 0) raise_errno(errno, from, err::file_not_found);
     if (!S_ISREG(before.st_mode)) raise_error(err::permission_denied, from);
@@ -241,7 +206,7 @@ std::uint64_t PosixFileSystem::stage_copy(const std::string& from, const std::st
         key = case_key(name);
         if (made->names.count(key) != 0) raise_error(err::file_exists, to);
     } else {
-        const fs::path target = new_item(prefix_, to);
+        const fs::path target = new_item(to);
         struct stat existing;
         if (::lstat(target.c_str(), &existing) == 0) raise_error(err::file_exists, to);
         folder_host = target.parent_path();
@@ -284,7 +249,7 @@ std::uint64_t PosixFileSystem::stage_copy(const std::string& from, const std::st
         raise_errno(failure, failure == EIO ? from : to, err::path_not_found);
     }
     staged_.add(folder, std::move(partial), std::move(name),
-                CommittedCopy{source.native(), {}, from, to, identity_of(before)});
+                CommittedCopy{source.native(), {}, from, to, identity_of(before), {}});
     if (made != nullptr)
         made->names.insert(key);
     else
@@ -314,7 +279,7 @@ void PosixFileSystem::delete_file(const std::string& path) {
         candidate && ::lstat(candidate->c_str(), &st) == 0) {
         host = std::move(*candidate);
     } else {
-        host = existing_item(prefix_, path);
+        host = existing_item(path);
         remember_folder(path, host);
         if (::lstat(host.c_str(), &st) != 0) raise_errno(errno, path, err::file_not_found);
     }
@@ -339,59 +304,43 @@ int PosixFileSystem::folder_of(const fs::path& host, const std::string& windows_
     return delete_dir_.get();
 }
 
-std::string PosixFileSystem::hidden_name(int dir) {
-    static constexpr char letters[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof letters - 2);
-    std::string name;
-    struct stat st;
-    do {
-        name = ".pakscour-delete-";
-        for (int i = 0; i < 8; ++i) name += letters[pick(random_)];
-    } while (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0);
-    return name;
-}
-
 bool PosixFileSystem::delete_original(const CommittedCopy& copy) {
     const fs::path host = copy.source;
     const int dir = folder_of(host, copy.windows_source);
     if (dir < 0) return false;
-    const std::string name = host.filename().native();
-    // A file that is no longer the one copied is not touched at all.
-    const auto now = identity_at(dir, name);
-    if (!now) {
-        if (errno == ENOENT) return false;
-        raise_errno(errno, copy.windows_source, err::file_not_found);
+    int error = 0;
+    switch (remove_exact(dir, host.filename().native(), copy.original, error, random_)) {
+        case Removal::removed:
+            return true;
+        case Removal::refused:
+            raise_errno(error, copy.windows_source, err::file_not_found);
+        case Removal::other:
+        case Removal::stranded:
+            break;
     }
-    if (*now != copy.original) return false;
-    // Out of its name first: between the check above and the unlink another program may put a
-    // new file under that name, and the unlink must not take that one.
-    const std::string hidden = hidden_name(dir);
-    if (::renameat2(dir, name.c_str(), dir, hidden.c_str(), RENAME_NOREPLACE) != 0 &&
-        ((errno != EINVAL && errno != ENOSYS) ||
-         ::renameat(dir, name.c_str(), dir, hidden.c_str()) != 0)) {
-        if (errno == ENOENT) return false;
-        raise_errno(errno, copy.windows_source, err::file_not_found);
-    }
-    if (identity_at(dir, hidden) != copy.original) {
-        put_back(dir, hidden, name);
-        return false;
-    }
-    if (::unlinkat(dir, hidden.c_str(), 0) != 0) {
-        const int e = errno;
-        put_back(dir, hidden, name);
-        raise_errno(e, copy.windows_source, err::file_not_found);
-    }
-    return true;
+    return false;
 }
 
-void PosixFileSystem::remove_copy(const CommittedCopy& copy) {
-    if (::unlink(copy.copy.c_str()) != 0)
-        raise_errno(errno, copy.windows_copy, err::file_not_found);
-    // A copy taken back from a made folder frees its name there.
-    std::string_view name;
-    if (MadeFolder* made = made_folder_of(copy.windows_copy, name))
-        made->names.erase(case_key(name));
+bool PosixFileSystem::remove_copy(const CommittedCopy& copy) {
+    const fs::path host = copy.copy;
+    const int dir = folder_of(host, copy.windows_copy);
+    if (dir < 0) return false;
+    int error = 0;
+    switch (remove_exact(dir, host.filename().native(), copy.named, error, random_)) {
+        case Removal::removed: {
+            // A copy taken back from a made folder frees its name there.
+            std::string_view name;
+            if (MadeFolder* made = made_folder_of(copy.windows_copy, name))
+                made->names.erase(case_key(name));
+            return true;
+        }
+        case Removal::refused:
+        case Removal::stranded:
+            raise_errno(error, copy.windows_copy, err::file_not_found);
+        case Removal::other:
+            break;
+    }
+    return false;
 }
 
 }  // namespace pakscour::posix

@@ -1,7 +1,9 @@
 // The Linux file system behind the FileSystem interface: Windows path texts are mapped into
 // the Wine prefix; enumerations return only regular, non-hidden files with Windows-nameable
-// names; copies are staged in hidden files and named only once flushed to disk and checked; an
-// original is deleted only at the exact place it was copied from and while it is that file.
+// names; a file moves by one rename that replaces nothing; where it must be copied instead,
+// copies are staged in hidden files and named only once flushed to disk and checked, and an
+// original (or a copy taken back) is deleted only at the exact place it was and while it is
+// that file.
 #pragma once
 
 #include <dirent.h>
@@ -34,6 +36,15 @@ class PosixFileSystem : public FileSystem {
     std::string find_next() override;
     // An existing folder raises 58, a missing parent 76, a refusal 70.
     std::string create_folder(const std::string& path) override;
+    // renameat2 with RENAME_NOREPLACE between the two folders' handles (kept open for the next
+    // file of the same move); where the file system has no such rename, a hard link and then
+    // the unlink of the old name; other_file_system on EXDEV and where hard links are refused
+    // too. A missing source raises 53 (76), a taken target 58 (in a folder made in this run,
+    // also one that differs only in case; elsewhere one the prefix's mapping finds in any
+    // case), anything but a regular file at the source 70 (posix_file_system_moves.cpp).
+    Moved move_file(const std::string& from, const std::string& to) override;
+    // One fsync of each folder the moves changed.
+    void flush_moves() override;
     // A missing source raises 53 (76 when its folder is missing), an existing target 58, also
     // one that differs only in case, staged or named. (In a folder made in this run only its
     // own names are looked up; a file another program put there under the target's name
@@ -49,8 +60,9 @@ class PosixFileSystem : public FileSystem {
     // its name (or, when that name was taken again, under a free visible one beside it).
     // A refusal raises 70.
     bool delete_original(const CommittedCopy& copy) override;
-    // A missing copy raises 53, a refusal 70.
-    void remove_copy(const CommittedCopy& copy) override;
+    // The same exact removal for a copy, by the identity it had when it was named. A refusal
+    // raises 70.
+    bool remove_copy(const CommittedCopy& copy) override;
     // A missing file raises 53 (76 when its folder is missing), a refusal or a folder 70.
     void delete_file(const std::string& path) override;
 
@@ -83,8 +95,25 @@ class PosixFileSystem : public FileSystem {
     std::string next_match();
     // The open folder that holds `host`, kept for the next call in the same folder.
     int folder_of(const std::filesystem::path& host, const std::string& windows_path);
-    // A name for an original on its way out, hidden and free in the open folder `dir`.
-    std::string hidden_name(int dir);
+    // What a missing item is called: 76 when even its folder is missing, else 53.
+    std::int32_t missing_number(const std::string& path) const;
+    // Host path of an item to be created; raises 76 when its folder does not exist.
+    std::filesystem::path new_item(const std::string& path) const;
+    // Host path of an existing item; raises 53 or 76 when there is none.
+    std::filesystem::path existing_item(const std::string& path) const;
+
+    // One of the two folders of the moves since the last flush_moves: its host path, its
+    // Windows text for reports, its handle, and whether a rename changed it.
+    struct MoveFolder {
+        std::string host;
+        std::string windows;
+        Fd fd;
+        bool changed = false;
+    };
+    // The open handle of `folder` for `slot`, opened when the slot held another folder (whose
+    // changes are flushed first); `windows_path` names an item in it.
+    int move_folder(MoveFolder& slot, const std::filesystem::path& folder,
+                    const std::string& windows_path);
 
     WinePrefix prefix_;
     DIR* find_ = nullptr;
@@ -102,6 +131,8 @@ class PosixFileSystem : public FileSystem {
     // The folder of the last original deleted in the current batch.
     std::string delete_folder_;
     Fd delete_dir_;
+    MoveFolder move_from_;
+    MoveFolder move_to_;
     std::minstd_rand random_{std::random_device{}()};
 };
 

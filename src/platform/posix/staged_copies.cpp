@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/posix/exact_remove.h"
 #include "platform/posix/flush_kind.h"
 #include "platform/posix/fs_errors.h"
 
@@ -15,6 +16,13 @@ namespace {
 // Flushes a folder's entries; file systems that cannot flush a folder say EINVAL.
 int sync_folder(int fd) {
     return ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+}
+
+// Flushes the file `name` of the open folder `dir`: 0 or the errno of the failure.
+int sync_file(int dir, const std::string& name) {
+    Fd file(::openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!file) return errno;
+    return ::fsync(file.get()) == 0 ? 0 : errno;
 }
 
 }  // namespace
@@ -83,23 +91,43 @@ std::vector<CommittedCopy> StagedCopies::commit(RuntimeError& failure) {
     // where that reaches storage; elsewhere each copy was flushed as it was made.
     for (const Folder& f : folders_)
         if (f.batch_flush && ::syncfs(f.fd.get()) != 0) fail(f.first, errno);
-    // Then the names, in order; a name taken meanwhile stops the batch there.
+    // Then the names, in order; a name taken meanwhile stops the batch there. Each copy's
+    // identity is taken under its hidden name, which no other program knows, so that the copy
+    // is later taken back only while it is still that copy.
     std::size_t named = 0;
     for (; named < limit; ++named) {
-        const Copy& c = copies_[named];
-        if (const int e = rename_no_replace(folders_[c.folder].fd.get(), c.temp, c.name); e != 0) {
+        Copy& c = copies_[named];
+        const int dir = folders_[c.folder].fd.get();
+        const auto who = identity_at(dir, c.temp);
+        if (!who) {
+            fail(named, errno);
+            break;
+        }
+        c.committed.named = *who;
+        if (const int e = rename_no_replace(dir, c.temp, c.name); e != 0) {
             fail(named, e);
             break;
         }
+        // Where the file system is not flushed as a whole, the copy is flushed again under its
+        // name: a file system made of others (mergerfs) may keep the renamed file's state
+        // apart from what the first flush reached.
+        if (!folders_[c.folder].batch_flush)
+            if (const int e = sync_file(dir, c.name); e != 0) fail(named, e);
     }
     // Then the folder entries. A folder that cannot be flushed takes its copies, and all later
     // ones, out of the batch: their originals are still in place.
     for (const Folder& f : folders_)
         if (f.first < named)
             if (const int e = sync_folder(f.fd.get()); e != 0) fail(f.first, e);
+    // Copies out of the batch go: a named one only while it is still that copy.
     for (std::size_t i = limit; i < count; ++i) {
         const Copy& c = copies_[i];
-        ::unlinkat(folders_[c.folder].fd.get(), (i < named ? c.name : c.temp).c_str(), 0);
+        const int dir = folders_[c.folder].fd.get();
+        int error = 0;
+        if (i < named)
+            remove_exact(dir, c.name, c.committed.named, error, random_);
+        else
+            ::unlinkat(dir, c.temp.c_str(), 0);
     }
     std::vector<CommittedCopy> committed;
     committed.reserve(limit);

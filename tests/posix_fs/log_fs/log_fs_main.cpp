@@ -1,8 +1,11 @@
 // A pass-through FUSE file system for the tests: `pakscour_log_fs ROOT LOG MOUNTPOINT [FUSE
 // options]` shows the folder ROOT at MOUNTPOINT and appends one line to the file LOG for each
-// request that decides durability or removes a name: "FSYNC path", "FSYNCDIR path",
-// "UNLINK path", "RENAME from to" (paths as seen in the mount, starting with /). Every other
-// request is passed to ROOT without a log line.
+// request that decides durability or moves or removes a name: "FSYNC path", "FSYNCDIR path",
+// "UNLINK path", "RENAME from to", "LINK from to" (paths as seen in the mount, starting with
+// /). Every other request is passed to ROOT without a log line.
+// PAKSCOUR_LOG_FS_RENAME=exdev makes it answer EXDEV to every rename between two folders, as a
+// file system made of several disks does (mergerfs); =noflags answers EINVAL to every rename
+// with flags (RENAME_NOREPLACE), as many FUSE file systems do.
 // With PAKSCOUR_LOG_FS_MEDDLE=1 in its environment it also plays, once, another program that
 // races a delete: when a file is about to be renamed to a hidden ".pakscour-delete-" name, it
 // first moves that file to the same name plus ".aside" and puts a new file ("meddled 1") in its
@@ -27,6 +30,8 @@ namespace {
 std::string root;
 int log_fd = -1;
 bool meddle = false;
+bool exdev = false;
+bool noflags = false;
 
 std::string real(const char* path) {
     return root + path;
@@ -109,8 +114,14 @@ void put_file(const std::string& path, const std::string& bytes) {
     if (fd >= 0) ::close(fd);
 }
 
+std::string folder_of(const std::string& path) {
+    return path.substr(0, path.find_last_of('/'));
+}
+
 int do_rename(const char* from, const char* to, unsigned int flags) {
     const std::string target = to;
+    if (exdev && folder_of(from) != folder_of(target)) return -EXDEV;
+    if (noflags && flags != 0) return -EINVAL;
     const bool race = meddle && target.find("/.pakscour-delete-") != std::string::npos;
     if (race) {
         meddle = false;
@@ -126,7 +137,10 @@ int do_rename(const char* from, const char* to, unsigned int flags) {
 }
 
 int do_link(const char* from, const char* to) {
-    return result(::link(real(from).c_str(), real(to).c_str()));
+    if (exdev && folder_of(from) != folder_of(to)) return -EXDEV;
+    const int rc = ::link(real(from).c_str(), real(to).c_str());
+    if (rc == 0) log_line(std::string("LINK ") + from + " " + to);
+    return result(rc);
 }
 
 int do_chmod(const char* path, mode_t mode, fuse_file_info* fi) {
@@ -201,6 +215,9 @@ int main(int argc, char** argv) {
     root = argv[1];
     const char* meddling = std::getenv("PAKSCOUR_LOG_FS_MEDDLE");
     meddle = meddling != nullptr && std::string(meddling) == "1";
+    const char* renames = std::getenv("PAKSCOUR_LOG_FS_RENAME");
+    exdev = renames != nullptr && std::string(renames) == "exdev";
+    noflags = renames != nullptr && std::string(renames) == "noflags";
     log_fd = ::open(argv[2], O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (log_fd < 0) {
         std::perror(argv[2]);
