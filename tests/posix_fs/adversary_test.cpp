@@ -192,7 +192,7 @@ TEST_SUITE("fuse") {
         FakePrefix base(memory_folder());
         fs::create_directory(base.root() / "backing");
         // Renames between folders answer EXDEV there, so that every file is copied.
-        LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log", false,
+        LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log", "",
                          "exdev");
         REQUIRE(mount.mounted());
         run_rounds(base.root() / "mount", rounds, "FUSE, copies");

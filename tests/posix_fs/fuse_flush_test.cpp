@@ -45,7 +45,7 @@ TEST_SUITE("fuse") {
             FakePrefix base(memory_folder());
             fs::create_directory(base.root() / "backing");
             LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log",
-                             false, c.renames);
+                             "", c.renames);
             REQUIRE(mount.mounted());
             constexpr int file_count = 40;
             std::string content;
@@ -134,7 +134,7 @@ TEST_SUITE("fuse") {
         FakePrefix base(memory_folder());
         fs::create_directory(base.root() / "backing");
         // Copies, and so deletes of originals, only across file systems.
-        LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log", true,
+        LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log", "1",
                          "exdev");
         REQUIRE(mount.mounted());
         FakePrefix prefix(base.root() / "mount");
@@ -152,6 +152,34 @@ TEST_SUITE("fuse") {
         CHECK(holds(content / "mod.pk3", "meddled 2"));
         for (const auto& e : fs::directory_iterator(content))
             CHECK(e.path().filename().string().rfind(".pakscour-", 0) != 0);
+        // On its way out the original had a hidden name that still says which file it was.
+        const std::vector<std::string> log = mount.log();
+        CHECK(std::any_of(log.begin(), log.end(), [](const std::string& line) {
+            return line.find("/mod.pk3 /") != std::string::npos &&
+                   line.find("/.pakscour-delete-mod.pk3-") != std::string::npos;
+        }));
+    }
+
+    TEST_CASE("on FUSE an original that can neither go nor come back keeps its copy") {
+        if (!fuse_usable_or_skip()) return;
+        FakePrefix base(memory_folder());
+        fs::create_directory(base.root() / "backing");
+        LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log",
+                         "stuck", "exdev");
+        REQUIRE(mount.mounted());
+        FakePrefix prefix(base.root() / "mount");
+        prefix.file("Games/CoD/Main/mod.pk3", "original");
+        posix::PosixFileSystem fs{posix::WinePrefix(prefix.root())};
+        FixedClock clock;
+        CleanRig rig(fs, clock);
+        REQUIRE(rig.clean());
+        // The original is stuck under its hidden name: the copy is the one to be seen, and the
+        // status line says the file is in both places.
+        const fs::path content = prefix.c("Games/CoD/Main");
+        CHECK(holds(content / "061226140509/mod.pk3", "original"));
+        CHECK(rig.ctl("lblStatusBar").caption() ==
+              "No alien file moved: 1 copied to C:\\Games\\CoD\\Main\\061226140509 stayed "
+              "in the game folder too, changed by another program meanwhile");
     }
 }
 

@@ -46,11 +46,12 @@ class LogFsMount {
 #endif
     }
 
-    // Shows `backing` at the new folder `mount_point`, logging to `log`; with `meddle`, the
-    // file system also races the first delete of an original; `renames` is "", "exdev" or
-    // "noflags" (see log_fs_main.cpp).
+    // Shows `backing` at the new folder `mount_point`, logging to `log`; `meddle` is "", "1"
+    // (the file system races the first delete of an original) or "stuck" (it refuses to let
+    // an original on its way out go or come back); `renames` is "", "exdev" or "noflags" (see
+    // log_fs_main.cpp).
     LogFsMount(const fs::path& backing, const fs::path& mount_point, const fs::path& log,
-               bool meddle = false, const char* renames = "")
+               const char* meddle = "", const char* renames = "")
         : mount_point_(mount_point), log_(log) {
 #ifdef PAKSCOUR_LOG_FS
         fs::create_directories(mount_point);
@@ -58,7 +59,7 @@ class LogFsMount {
         if (pid_ == 0) {
             // Should the test die, the file system ends too and its mount goes with it.
             ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-            if (meddle) ::setenv("PAKSCOUR_LOG_FS_MEDDLE", "1", 1);
+            ::setenv("PAKSCOUR_LOG_FS_MEDDLE", meddle, 1);
             ::setenv("PAKSCOUR_LOG_FS_RENAME", renames, 1);
             ::execl(PAKSCOUR_LOG_FS, PAKSCOUR_LOG_FS, backing.c_str(), log.c_str(),
                     mount_point.c_str(), "-f", "-s", "-o", "auto_unmount",

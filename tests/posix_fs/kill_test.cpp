@@ -168,7 +168,7 @@ TEST_SUITE("fuse") {
         if (!fuse_usable_or_skip()) return;
         FakePrefix base(memory_folder());
         fs::create_directory(base.root() / "backing");
-        LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log", false,
+        LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log", "",
                          "exdev");
         REQUIRE(mount.mounted());
         kill_moves(clean_way, base.root() / "mount", 3);

@@ -3,6 +3,8 @@
 // request that decides durability or moves or removes a name: "FSYNC path", "FSYNCDIR path",
 // "UNLINK path", "RENAME from to", "LINK from to" (paths as seen in the mount, starting with
 // /). Every other request is passed to ROOT without a log line.
+// With PAKSCOUR_LOG_FS_MEDDLE=stuck it refuses (EACCES) to unlink a hidden ".pakscour-delete-"
+// name or to rename it back, as a folder whose rules change under a program might.
 // PAKSCOUR_LOG_FS_RENAME=exdev makes it answer EXDEV to every rename between two folders, as a
 // file system made of several disks does (mergerfs); =noflags answers EINVAL to every rename
 // with flags (RENAME_NOREPLACE), as many FUSE file systems do.
@@ -30,6 +32,7 @@ namespace {
 std::string root;
 int log_fd = -1;
 bool meddle = false;
+bool stuck = false;
 bool exdev = false;
 bool noflags = false;
 
@@ -101,7 +104,12 @@ int do_symlink(const char* target, const char* path) {
     return result(::symlink(target, real(path).c_str()));
 }
 
+bool leaving(const std::string& path) {
+    return path.find("/.pakscour-delete-") != std::string::npos;
+}
+
 int do_unlink(const char* path) {
+    if (stuck && leaving(path)) return -EACCES;
     log_line(std::string("UNLINK ") + path);
     return result(::unlink(real(path).c_str()));
 }
@@ -122,6 +130,7 @@ int do_rename(const char* from, const char* to, unsigned int flags) {
     const std::string target = to;
     if (exdev && folder_of(from) != folder_of(target)) return -EXDEV;
     if (noflags && flags != 0) return -EINVAL;
+    if (stuck && leaving(from)) return -EACCES;
     const bool race = meddle && target.find("/.pakscour-delete-") != std::string::npos;
     if (race) {
         meddle = false;
@@ -215,6 +224,7 @@ int main(int argc, char** argv) {
     root = argv[1];
     const char* meddling = std::getenv("PAKSCOUR_LOG_FS_MEDDLE");
     meddle = meddling != nullptr && std::string(meddling) == "1";
+    stuck = meddling != nullptr && std::string(meddling) == "stuck";
     const char* renames = std::getenv("PAKSCOUR_LOG_FS_RENAME");
     exdev = renames != nullptr && std::string(renames) == "exdev";
     noflags = renames != nullptr && std::string(renames) == "noflags";
