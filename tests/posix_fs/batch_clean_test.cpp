@@ -84,22 +84,27 @@ TEST_CASE("a clean of more than the drive's free space succeeds") {
     REQUIRE(::mount("tmpfs", drive.c_str(), "tmpfs", 0, "size=24m") == 0);
     {
         FakePrefix prefix(drive);
+        // One file larger than the free space would take, so that not even a copy of that
+        // file alone fits.
         constexpr int count = 12;
+        auto bytes = [](int i) {
+            return test_bytes(i == 0 ? std::size_t{8} << 20 : std::size_t{1} << 20,
+                              static_cast<unsigned>(i));
+        };
         for (int i = 0; i < count; ++i)
-            prefix.file("Games/CoD/Main/mod_" + std::to_string(i) + ".pk3",
-                        test_bytes((std::size_t{3} << 19) + 1, static_cast<unsigned>(i)));
+            prefix.file("Games/CoD/Main/mod_" + std::to_string(i) + ".pk3", bytes(i));
         struct statfs st;
         REQUIRE(::statfs(drive.c_str(), &st) == 0);
         const auto free_bytes = static_cast<std::uint64_t>(st.f_bavail) * st.f_bsize;
         CAPTURE(free_bytes);
-        REQUIRE(free_bytes < count * (std::uint64_t{3} << 19));
+        REQUIRE(free_bytes < bytes(0).size());
         posix::PosixFileSystem fs{posix::WinePrefix(prefix.root())};
         FixedClock clock;
         CleanRig rig(fs, clock);
         CHECK(rig.clean());
         for (int i = 0; i < count; ++i)
             CHECK(holds(prefix.c("Games/CoD/Main/061226140509/mod_" + std::to_string(i) + ".pk3"),
-                        test_bytes((std::size_t{3} << 19) + 1, static_cast<unsigned>(i))));
+                        bytes(i)));
     }
     ::umount2(drive.c_str(), MNT_DETACH);
 }
