@@ -129,57 +129,51 @@ TEST_SUITE("fuse") {
         }
     }
 
-    TEST_CASE("on FUSE an original replaced while it is being deleted is kept, with its rival") {
+    TEST_CASE("on FUSE an original that another program races, or that cannot go, stays whole") {
         if (!fuse_usable_or_skip()) return;
-        FakePrefix base(memory_folder());
-        fs::create_directory(base.root() / "backing");
-        // Copies, and so deletes of originals, only across file systems.
-        LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log", "1",
-                         "exdev");
-        REQUIRE(mount.mounted());
-        FakePrefix prefix(base.root() / "mount");
-        prefix.file("Games/CoD/Main/mod.pk3", "original");
-        posix::PosixFileSystem fs{posix::WinePrefix(prefix.root())};
-        FixedClock clock;
-        CleanRig rig(fs, clock);
-        REQUIRE(rig.clean());
-        const fs::path content = prefix.c("Games/CoD/Main");
-        // The copy and the original, each whole; the file renamed in the original's place
-        // back under a free name beside it; the one that took the name meanwhile untouched.
-        CHECK(holds(content / "061226140509/mod.pk3", "original"));
-        CHECK(holds(content / "mod.pk3.aside", "original"));
-        CHECK(holds(content / "mod (2).pk3", "meddled 1"));
-        CHECK(holds(content / "mod.pk3", "meddled 2"));
-        for (const auto& e : fs::directory_iterator(content))
-            CHECK(e.path().filename().string().rfind(".pakscour-", 0) != 0);
-        // On its way out the original had a hidden name that still says which file it was.
-        const std::vector<std::string> log = mount.log();
-        CHECK(std::any_of(log.begin(), log.end(), [](const std::string& line) {
-            return line.find("/mod.pk3 /") != std::string::npos &&
-                   line.find("/.pakscour-delete-mod.pk3-") != std::string::npos;
-        }));
-    }
-
-    TEST_CASE("on FUSE an original that can neither go nor come back keeps its copy") {
-        if (!fuse_usable_or_skip()) return;
-        FakePrefix base(memory_folder());
-        fs::create_directory(base.root() / "backing");
-        LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log",
-                         "stuck", "exdev");
-        REQUIRE(mount.mounted());
-        FakePrefix prefix(base.root() / "mount");
-        prefix.file("Games/CoD/Main/mod.pk3", "original");
-        posix::PosixFileSystem fs{posix::WinePrefix(prefix.root())};
-        FixedClock clock;
-        CleanRig rig(fs, clock);
-        REQUIRE(rig.clean());
-        // The original is stuck under its hidden name: the copy is the one to be seen, and the
-        // status line says the file is in both places.
-        const fs::path content = prefix.c("Games/CoD/Main");
-        CHECK(holds(content / "061226140509/mod.pk3", "original"));
-        CHECK(rig.ctl("lblStatusBar").caption() ==
-              "No alien file moved: 1 copied to C:\\Games\\CoD\\Main\\061226140509 stayed "
-              "in the game folder too, changed by another program meanwhile");
+        // "1": a file is put in the original's place as it goes, and another takes its name
+        // just after; "stuck": the original, once out of its name, can neither go nor come
+        // back. Renames between folders answer EXDEV: each file is copied, and its original
+        // deleted.
+        for (const char* meddle : {"1", "stuck"}) {
+            CAPTURE(meddle);
+            const bool race = std::string(meddle) == "1";
+            FakePrefix base(memory_folder());
+            fs::create_directory(base.root() / "backing");
+            LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log",
+                             meddle, "exdev");
+            REQUIRE(mount.mounted());
+            FakePrefix prefix(base.root() / "mount");
+            prefix.file("Games/CoD/Main/mod.pk3", "original");
+            posix::PosixFileSystem fs{posix::WinePrefix(prefix.root())};
+            FixedClock clock;
+            CleanRig rig(fs, clock);
+            REQUIRE(rig.clean());
+            const fs::path content = prefix.c("Games/CoD/Main");
+            CHECK(holds(content / "061226140509/mod.pk3", "original"));
+            // On its way out the original had a hidden name that still says which file it was.
+            const std::vector<std::string> log = mount.log();
+            CHECK(std::any_of(log.begin(), log.end(), [](const std::string& line) {
+                return line.find("/mod.pk3 /") != std::string::npos &&
+                       line.find("/.pakscour-delete-mod.pk3-") != std::string::npos;
+            }));
+            if (race) {
+                // The copy and the original, each whole; the file renamed in the original's
+                // place back under a free name beside it; the one that took the name meanwhile
+                // untouched.
+                CHECK(holds(content / "mod.pk3.aside", "original"));
+                CHECK(holds(content / "mod (2).pk3", "meddled 1"));
+                CHECK(holds(content / "mod.pk3", "meddled 2"));
+                for (const auto& e : fs::directory_iterator(content))
+                    CHECK(e.path().filename().string().rfind(".pakscour-", 0) != 0);
+            } else {
+                // The original is stuck under its hidden name: its copy stays, and the status
+                // line says the file is in both places.
+                CHECK(rig.ctl("lblStatusBar").caption() ==
+                      "No alien file moved: 1 copied to C:\\Games\\CoD\\Main\\061226140509 "
+                      "stayed in the game folder too, changed by another program meanwhile");
+            }
+        }
     }
 }
 

@@ -272,17 +272,18 @@ std::vector<CommittedCopy> PosixFileSystem::commit_copies(RuntimeError& failure)
     return committed;
 }
 
+fs::path PosixFileSystem::existing_entry(const std::string& path, struct stat& st) {
+    if (auto candidate = known_candidate(path); candidate && ::lstat(candidate->c_str(), &st) == 0)
+        return std::move(*candidate);
+    fs::path host = existing_item(path);
+    remember_folder(path, host);
+    if (::lstat(host.c_str(), &st) != 0) raise_errno(errno, path, err::file_not_found);
+    return host;
+}
+
 void PosixFileSystem::delete_file(const std::string& path) {
-    fs::path host;
     struct stat st;
-    if (auto candidate = known_candidate(path);
-        candidate && ::lstat(candidate->c_str(), &st) == 0) {
-        host = std::move(*candidate);
-    } else {
-        host = existing_item(path);
-        remember_folder(path, host);
-        if (::lstat(host.c_str(), &st) != 0) raise_errno(errno, path, err::file_not_found);
-    }
+    const fs::path host = existing_entry(path, st);
     if (S_ISDIR(st.st_mode)) raise_error(err::permission_denied, path);
     if (::unlink(host.c_str()) != 0) raise_errno(errno, path, err::file_not_found);
     // A copy removed from a made folder frees its name there.

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <optional>
@@ -95,6 +96,9 @@ class PosixFileSystem : public FileSystem {
     std::string next_match();
     // The open folder that holds `host`, kept for the next call in the same folder.
     int folder_of(const std::filesystem::path& host, const std::string& windows_path);
+    // Host path of an existing item, `st` filled in by lstat: in the folder of the last item
+    // looked up when the name is there as given, else by the mapping; raises 53 or 76.
+    std::filesystem::path existing_entry(const std::string& path, struct stat& st);
     // What a missing item is called: 76 when even its folder is missing, else 53.
     std::int32_t missing_number(const std::string& path) const;
     // Host path of an item to be created; raises 76 when its folder does not exist.

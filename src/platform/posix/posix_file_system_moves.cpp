@@ -45,16 +45,8 @@ int PosixFileSystem::move_folder(MoveFolder& slot, const fs::path& folder,
 Moved PosixFileSystem::move_file(const std::string& from, const std::string& to) {
     // The source: the name listed, in the folder where it was found before; else the mapping,
     // which ignores case and raises 53 or 76 when nothing has the name any more.
-    fs::path source;
     struct stat st;
-    if (auto candidate = known_candidate(from);
-        candidate && ::lstat(candidate->c_str(), &st) == 0) {
-        source = std::move(*candidate);
-    } else {
-        source = existing_item(from);
-        remember_folder(from, source);
-        if (::lstat(source.c_str(), &st) != 0) raise_errno(errno, from, err::file_not_found);
-    }
+    const fs::path source = existing_entry(from, st);
     // A folder or link put in the file's place is not moved.
     if (!S_ISREG(st.st_mode)) raise_error(err::permission_denied, from);
 
