@@ -3,12 +3,16 @@
 // the prefix's drive Z: points elsewhere, and a folder that cannot be used is reported by name.
 #include <doctest/doctest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "home_rig.h"
 #include "platform/posix/command_line.h"
 #include "registry/frm_main_load.h"
+#include "registry/named_folders.h"
+#include "services/version.h"
 
 using namespace pakscour;
 using namespace pakscour::test;
@@ -29,17 +33,24 @@ TEST_CASE("command-line folders come first, are read directly, and bad ones are 
     const fs::path empty = home / "no game here";
     fs::create_directories(empty / "Main");
     const fs::path missing = home / "gone";
+    const fs::path file = home / "pak0.pk3";
+    std::ofstream(file) << "a file";
 
-    HomeRig rig({missing.string(), empty.string() + "/", portable.string(), cod2.string()});
+    HomeRig rig(
+        {missing.string(), empty.string() + "/", file.string(), portable.string(), cod2.string()});
     rig.load();
-    REQUIRE(rig.app.boxes.size() == 2);
+    REQUIRE(rig.app.boxes.size() == 3);
     CHECK(rig.app.boxes[0].text ==
-          rejected_folder_text({missing.string(), FolderProblem::missing}));
-    CHECK(rig.app.boxes[1].text == rejected_folder_text({empty.string(), FolderProblem::no_game}));
+          rejected_folder_text({missing.string(), FolderProblem::missing, '/'}));
+    CHECK(rig.app.boxes[1].text ==
+          rejected_folder_text({empty.string(), FolderProblem::no_game, '/'}));
+    CHECK(rig.app.boxes[2].text.starts_with("This is a file, not a folder:\r\r" + file.string()));
     for (const auto& box : rig.app.boxes) {
-        CHECK(box.text.find("Main\\pak0.pk3") != std::string::npos);
-        CHECK(box.text.find("main\\iw_00.iwd") != std::string::npos);
+        CHECK(box.text.find("Main/pak0.pk3") != std::string::npos);
+        CHECK(box.text.find("main/iw_00.iwd") != std::string::npos);
     }
+    CHECK(rejected_folder_line({file.string(), FolderProblem::not_folder, '/'}) ==
+          "pakscour: '" + file.string() + "': not a folder");
     CHECK(rig.app.boxes[1].text.find(empty.string()) != std::string::npos);
     CHECK(rig.ctl("lblCodPath").caption() == z_path(portable));
     CHECK(rig.ctl("lblUOPath").caption() == z_path(portable));
@@ -65,6 +76,18 @@ TEST_CASE("a command-line folder without a game, and nothing else: named, then n
     CHECK(rig.app.boxes[1].text == not_found_text);
 }
 
+TEST_CASE("a command-line folder that the game's registry key names keeps the key's version") {
+    TempHome home;
+    const fs::path registered = make_prefix(home / ".wine", "Call of Duty", "Games\\CoD", "1.5");
+    game_files(registered, "Main", "pak0.pk3", "registered.pk3");
+    // Named by another path of the same folder, through a link.
+    fs::create_directory_symlink(registered, home / "cod-link");
+    HomeRig rig({(home / "cod-link").string()});
+    rig.load();
+    CHECK(rig.app.boxes.empty());
+    CHECK(rig.ctl("lblVer", 0).caption() == "1.5");
+}
+
 TEST_CASE("the Linux command line") {
     using posix::CommandLine;
     using posix::parse_command_line;
@@ -73,20 +96,42 @@ TEST_CASE("the Linux command line") {
         CommandLine::Action action;
         std::vector<std::string> folders;
         std::vector<std::string> toolkit;
+        std::string err;  // its first line; the second says to try --help
     };
     const Case cases[] = {
-        {{}, CommandLine::Action::run, {}, {}},
-        {{"/g/cod", "rel dir"}, CommandLine::Action::run, {"/g/cod", "rel dir"}, {}},
-        {{"--help", "/g"}, CommandLine::Action::help, {"/g"}, {}},
-        {{"/g", "--version"}, CommandLine::Action::version, {"/g"}, {}},
-        {{"--bogus", "--help"}, CommandLine::Action::error, {}, {}},
-        {{"-x"}, CommandLine::Action::error, {}, {}},
-        {{"-platform", "offscreen", "/g", "--style=fusion", "-reverse"},
+        {{}, CommandLine::Action::run, {}, {}, ""},
+        {{"/g/cod", "rel dir"}, CommandLine::Action::run, {"/g/cod", "rel dir"}, {}, ""},
+        {{"--help", "/g"}, CommandLine::Action::help, {"/g"}, {}, ""},
+        {{"-h", "--frobnicate"}, CommandLine::Action::help, {}, {}, ""},
+        {{"/g", "--version"}, CommandLine::Action::version, {"/g"}, {}, ""},
+        {{"--frobnicate", "--help"},
+         CommandLine::Action::error,
+         {},
+         {},
+         "pakscour: unrecognized option '--frobnicate'"},
+        {{"-x"}, CommandLine::Action::error, {}, {}, "pakscour: invalid option -- 'x'"},
+        {{"-platform", "offscreen", "/g", "--style=fusion", "-reverse", "-qwindowtitle", "T"},
          CommandLine::Action::run,
          {"/g"},
-         {"-platform", "offscreen", "--style=fusion", "-reverse"}},
-        {{"-platform"}, CommandLine::Action::error, {}, {}},
-        {{"--", "--help", "-"}, CommandLine::Action::run, {"--help", "-"}, {}},
+         {"-platform", "offscreen", "--style=fusion", "-reverse", "-qwindowtitle", "T"},
+         ""},
+        {{"-platform"},
+         CommandLine::Action::error,
+         {},
+         {},
+         "pakscour: option '-platform' requires an argument"},
+        // Qt reads "-platform=x" as no option of its own: only some take "name=value".
+        {{"-platform=offscreen"},
+         CommandLine::Action::error,
+         {},
+         {},
+         "pakscour: unrecognized option '-platform=offscreen'"},
+        {{"--reverse=yes"},
+         CommandLine::Action::error,
+         {},
+         {},
+         "pakscour: option '--reverse' doesn't allow an argument"},
+        {{"--", "--help", "-"}, CommandLine::Action::run, {"--help", "-"}, {}, ""},
     };
     for (const Case& c : cases) {
         CAPTURE(c.args.size());
@@ -94,9 +139,21 @@ TEST_CASE("the Linux command line") {
         CHECK(line.action == c.action);
         CHECK(line.folders == c.folders);
         CHECK(line.toolkit_options == c.toolkit);
-        CHECK((line.action == CommandLine::Action::error) == !line.error.empty());
-        CHECK(line.error.find('\n') == std::string::npos);
+        const auto answer = posix::answer(line);
+        CHECK(answer.has_value() == (c.action != CommandLine::Action::run));
+        if (!answer) continue;
+        CHECK(answer->status == (c.err.empty() ? 0 : 2));
+        CHECK(answer->out.empty() == !c.err.empty());
+        CHECK(answer->err ==
+              (c.err.empty() ? "" : c.err + "\nTry 'pakscour --help' for more information.\n"));
     }
-    CHECK(posix::usage_text().find("FOLDER…") != std::string::npos);
-    CHECK(posix::usage_text().find("WINEPREFIX") != std::string::npos);
+    // Plain ASCII in lines of at most 79 columns, -h beside --help; the version as GNU has it.
+    const std::string help = posix::usage_text();
+    CHECK(std::all_of(help.begin(), help.end(), [](char ch) { return ch > 0 && ch < 127; }));
+    std::size_t start = 0;
+    for (std::size_t end; (end = help.find('\n', start)) != std::string::npos; start = end + 1)
+        CHECK(end - start <= 79);
+    CHECK(help.find("-h, --help") != std::string::npos);
+    CHECK(posix::version_text_lines().ends_with(
+        " " + version_text() + "\nCopyright (C) 2026 The Pakscour authors\nLicense: MIT\n"));
 }
