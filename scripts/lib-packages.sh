@@ -32,6 +32,11 @@ linux_packages=(cmake ninja-build g++ clang-format doctest-dev qt6-base-dev libg
     libyaml-cpp-dev python3-yaml librsvg2-bin xvfb xauth libfuse3-dev fuse3 pkg-config)
 windows_packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 wine32:i386
     qemu-user python3 xdotool librsvg2-bin icoutils)
+# What taking the screenshots needs (scripts/screenshots, scripts/screenshots-win32):
+# ImageMagick, xdotool and xprop (x11-utils) to find the windows and save them; Openbox, a
+# window manager that draws each Linux window's title bar and frame on the virtual screen; Wine's
+# own fonts, whose Marlett draws the caption buttons of the title bars Wine draws itself.
+screenshot_packages=(imagemagick xdotool x11-utils openbox fonts-wine)
 # What building the packages (scripts/package) and checking them (scripts/test-packages) needs.
 packaging_packages=(dpkg-dev zip unzip file lintian appstream xdotool icoutils git)
 

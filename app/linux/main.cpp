@@ -1,6 +1,6 @@
-// The Linux program: the command line (game folders; --help and --version answer without a
-// window), the POSIX platform over the Wine prefix ($WINEPREFIX or ~/.wine), the other places
-// games are kept, the Qt renderer and services, and the program's windows, started with the
+// The Linux program: the command line (game folders; --help, --version and errors answer
+// without a window), the POSIX platform over the Wine prefix ($WINEPREFIX or ~/.wine), the other
+// places games are kept, the Qt renderer and services, and the program's windows, started with the
 // splash window.
 #include <QApplication>
 #include <QIcon>
@@ -19,6 +19,7 @@
 #include "platform/qt/qt_app_services.h"
 #include "platform/qt/qt_renderer.h"
 #include "platform/qt/qt_shell.h"
+#include "registry/named_folders.h"
 #include "ui/program.h"
 
 int main(int argc, char** argv) {
@@ -26,18 +27,10 @@ int main(int argc, char** argv) {
     // Read before the toolkit starts, so that --help, --version and errors need no display.
     const posix::CommandLine line =
         posix::parse_command_line(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
-    switch (line.action) {
-        case posix::CommandLine::Action::help:
-            std::fputs(posix::usage_text().c_str(), stdout);
-            return 0;
-        case posix::CommandLine::Action::version:
-            std::fputs(posix::version_line().c_str(), stdout);
-            return 0;
-        case posix::CommandLine::Action::error:
-            std::fprintf(stderr, "%s\n", line.error.c_str());
-            return 2;
-        case posix::CommandLine::Action::run:
-            break;
+    if (const auto answer = posix::answer(line)) {
+        std::fputs(answer->out.c_str(), stdout);
+        std::fputs(answer->err.c_str(), stderr);
+        return answer->status;
     }
     // The toolkit sees only its own options.
     std::vector<std::string> toolkit_args{argc > 0 ? argv[0] : "pakscour"};
@@ -57,6 +50,10 @@ int main(int argc, char** argv) {
     posix::PosixFileSystem fs(prefix);
     posix::PosixRegistryStore registry(prefix.root());
     const auto games = posix::PosixGameFinder::from_environment(prefix, line.folders);
+    // A folder named on the command line that cannot be used gets a message box from the main
+    // window, and a line in the terminal it was typed in.
+    for (const RejectedFolder& rejected : games->rejected_folders())
+        std::fprintf(stderr, "%s\n", rejected_folder_line(rejected).c_str());
     qt::QtShell shell(prefix);
     posix::PosixClock clock;
     qt::QtAppServices services;

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "engine/paths.h"
+#include "platform/runtime_error.h"
 
 namespace pakscour {
 namespace {
@@ -66,10 +67,17 @@ std::vector<BackupFolder> find_backups(FileSystem& fs, const std::string& conten
         const auto time = backup_time(e.name);
         if (!time) continue;
         BackupFolder b{e.name, e.path, *time, 0, 0};
-        for (const FileSystem::FolderEntry& file : fs.list_folder(e.path)) {
-            if (!file.plain) continue;
-            ++b.archives;
-            b.bytes += file.size;
+        // A folder that cannot be listed (its permissions, a failing disk) is shown as such;
+        // the others are still offered.
+        try {
+            for (const FileSystem::FolderEntry& file : fs.list_folder(e.path)) {
+                if (!file.plain) continue;
+                ++b.files;
+                b.bytes += file.size;
+            }
+        } catch (const RuntimeError&) {
+            b = BackupFolder{e.name, e.path, *time, 0, 0};
+            b.readable = false;
         }
         found.push_back(std::move(b));
     }
@@ -79,7 +87,9 @@ std::vector<BackupFolder> find_backups(FileSystem& fs, const std::string& conten
 }
 
 std::string backup_entry_text(const BackupFolder& b) {
-    return backup_time_text(b.time) + "  -  " + plural(b.archives, "archive", "archives") + ", " +
+    if (!b.readable) return backup_time_text(b.time) + "  -  cannot be read";
+    // Every plain file counts, whatever its extension: these are files, not only archives.
+    return backup_time_text(b.time) + "  -  " + plural(b.files, "file", "files") + ", " +
            size_text(b.bytes);
 }
 

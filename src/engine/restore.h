@@ -37,14 +37,17 @@ struct BackupFolder {
     std::string name;  // the twelve digits
     std::string path;  // where the folder is, without a final backslash
     BackupTime time;
-    int archives = 0;  // the plain files in it, which a restore moves
+    int files = 0;  // the plain files in it, which a restore moves
     std::uint64_t bytes = 0;
+    // False when the folder could not be listed: its count and size are then unknown.
+    bool readable = true;
 };
 
 // The backup folders in `content` (without a final backslash) and, on Windows, in its
-// VirtualStore copy, newest first.
+// VirtualStore copy, newest first. One that cannot be listed is among them, marked unreadable.
 std::vector<BackupFolder> find_backups(FileSystem& fs, const std::string& content);
-// One line of the list: "7 Dec 2026 14:05:09  -  3 archives, 41.2 MB".
+// One line of the list: "7 Dec 2026 14:05:09  -  3 files, 41.2 MB", or for a folder that
+// cannot be listed "7 Dec 2026 14:05:09  -  cannot be read".
 std::string backup_entry_text(const BackupFolder& b);
 
 struct RestoreResult {

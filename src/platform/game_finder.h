@@ -26,6 +26,7 @@ struct FoundGame {
 // Why a folder the player named cannot be used.
 enum class FolderProblem {
     missing,     // no such folder
+    not_folder,  // it is a file, not a folder
     unnameable,  // its path holds a name no Windows path text can show
     no_game,     // it holds none of the games
 };
@@ -33,6 +34,9 @@ enum class FolderProblem {
 struct RejectedFolder {
     std::string folder;  // as the player gave it
     FolderProblem problem;
+    // The separator of the platform's paths, which the messages use for the archives they
+    // name: "Main\pak0.pk3" on Windows, "Main/pak0.pk3" on Linux.
+    char separator = '\\';
 };
 
 class GameFinder {
@@ -45,6 +49,10 @@ class GameFinder {
     virtual std::optional<FoundGame> named(const GameQuery&) { return std::nullopt; }
     // The folders the player named that cannot be used, each to be reported.
     virtual std::vector<RejectedFolder> rejected_folders() { return {}; }
+    // Whether two install folder texts name the same folder. This one compares the texts,
+    // ignoring ASCII case and final backslashes; a platform that can tell more (two names of
+    // one folder) says so.
+    virtual bool same_folder(const std::string& a, const std::string& b);
 };
 
 // A finder that finds nothing: the registry is then the only source, as for a platform that

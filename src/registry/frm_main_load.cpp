@@ -21,11 +21,14 @@ struct Source {
     std::optional<std::string> found_version;
 
     std::string install_path(Context& ctx, WR& wr) {
+        std::string folder = wr.get_reg_string(key, "InstallPath");
         if (auto named = ctx.p.games.named(GameQuery{key, steam_app})) {
-            found_version = std::move(named->version);
+            // Where the game's registry key names this same folder, its version is the
+            // folder's too.
+            if (!ctx.p.games.same_folder(folder, named->folder))
+                found_version = std::move(named->version);
             return std::move(named->folder);
         }
-        std::string folder = wr.get_reg_string(key, "InstallPath");
         if (!folder.empty()) return folder;
         auto found = ctx.p.games.find(GameQuery{key, steam_app});
         if (!found || found->folder.empty()) return {};

@@ -1,5 +1,6 @@
 #include "registry/named_folders.h"
 
+#include "engine/paths.h"
 #include "registry/frm_main_load.h"
 
 namespace pakscour {
@@ -16,22 +17,41 @@ const GameMark* game_mark(const std::string& key_path) {
     return nullptr;
 }
 
-std::string rejected_folder_text(const RejectedFolder& rejected) {
-    std::string looked_for = "Pakscour looks in a game folder for";
-    const char* joint = " ";
+namespace {
+
+// "Main/pak0.pk3" on a platform whose paths use "/".
+std::string archive_path(const GameMark& mark, char separator) {
+    std::string path = mark.archive;
+    for (char& c : path)
+        if (c == '\\') c = separator;
+    return path;
+}
+
+// "Main\pak0.pk3 (Call of Duty), uo\pakuo00.pk3 (...) or main\iw_00.iwd (...)".
+std::string archives_looked_for(char separator, bool with_names) {
+    std::string text;
+    const char* joint = "";
     for (const GameMark& mark : game_marks) {
-        looked_for += joint;
-        looked_for += mark.archive;
-        looked_for += " (";
-        looked_for += mark.name;
-        looked_for += ")";
+        text += joint;
+        text += archive_path(mark, separator);
+        if (with_names) text += std::string(" (") + mark.name + ")";
         joint = &mark == &game_marks[1] ? " or " : ", ";
     }
-    looked_for += ".";
+    return text;
+}
+
+}  // namespace
+
+std::string rejected_folder_text(const RejectedFolder& rejected) {
+    const std::string looked_for = "Pakscour looks in a game folder for " +
+                                   archives_looked_for(rejected.separator, true) + ".";
     std::string first;
     switch (rejected.problem) {
         case FolderProblem::missing:
             first = "This folder was not found:";
+            break;
+        case FolderProblem::not_folder:
+            first = "This is a file, not a folder:";
             break;
         case FolderProblem::unnameable:
             first =
@@ -45,10 +65,31 @@ std::string rejected_folder_text(const RejectedFolder& rejected) {
     return first + "\r\r" + rejected.folder + "\r\r" + looked_for;
 }
 
-NamedFolders::NamedFolders(const std::vector<NamedFolder>& named, const Holds& holds) {
+std::string rejected_folder_line(const RejectedFolder& rejected) {
+    std::string why;
+    switch (rejected.problem) {
+        case FolderProblem::missing:
+            why = "no such folder";
+            break;
+        case FolderProblem::not_folder:
+            why = "not a folder";
+            break;
+        case FolderProblem::unnameable:
+            why = "its path holds a name that cannot be shown";
+            break;
+        case FolderProblem::no_game:
+            why =
+                "no game in it (looked for " + archives_looked_for(rejected.separator, false) + ")";
+            break;
+    }
+    return "pakscour: '" + rejected.folder + "': " + why;
+}
+
+NamedFolders::NamedFolders(const std::vector<NamedFolder>& named, const Holds& holds,
+                           char separator) {
     for (const NamedFolder& one : named) {
         if (one.folder.empty()) {
-            rejected_.push_back(RejectedFolder{one.given, one.problem});
+            rejected_.push_back(RejectedFolder{one.given, one.problem, separator});
             continue;
         }
         bool any = false;
@@ -57,7 +98,7 @@ NamedFolders::NamedFolders(const std::vector<NamedFolder>& named, const Holds& h
             any = true;
             if (!folder_for(mark.key_path)) found_.emplace_back(&mark, one.folder);
         }
-        if (!any) rejected_.push_back(RejectedFolder{one.given, FolderProblem::no_game});
+        if (!any) rejected_.push_back(RejectedFolder{one.given, FolderProblem::no_game, separator});
     }
 }
 
@@ -65,6 +106,14 @@ std::optional<std::string> NamedFolders::folder_for(const std::string& key_path)
     for (const auto& [mark, folder] : found_)
         if (key_path == mark->key_path) return folder;
     return std::nullopt;
+}
+
+bool GameFinder::same_folder(const std::string& a, const std::string& b) {
+    auto trimmed = [](std::string text) {
+        while (!text.empty() && text.back() == '\\') text.pop_back();
+        return ascii_lower(text);
+    };
+    return !a.empty() && trimmed(a) == trimmed(b);
 }
 
 std::optional<std::string> first_holding(const std::vector<std::string>& folders,

@@ -29,6 +29,8 @@ const GameMark* game_mark(const std::string& key_path);
 // The message for a folder the player named that cannot be used: it names the folder and what
 // was looked for in it.
 std::string rejected_folder_text(const RejectedFolder& rejected);
+// The same in one line, for standard error: "pakscour: '/media/usb/CoD': not a folder".
+std::string rejected_folder_line(const RejectedFolder& rejected);
 
 // One folder the player named.
 struct NamedFolder {
@@ -45,7 +47,8 @@ class NamedFolders {
     using Holds = std::function<bool(const std::string& folder, const GameMark& mark)>;
 
     NamedFolders() = default;
-    NamedFolders(const std::vector<NamedFolder>& named, const Holds& holds);
+    // `separator` is the platform's, for the messages about rejected folders.
+    NamedFolders(const std::vector<NamedFolder>& named, const Holds& holds, char separator = '\\');
 
     std::optional<std::string> folder_for(const std::string& key_path) const;
     const std::vector<RejectedFolder>& rejected() const { return rejected_; }

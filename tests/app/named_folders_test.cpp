@@ -3,12 +3,16 @@
 // the prefix's drive Z: points elsewhere, and a folder that cannot be used is reported by name.
 #include <doctest/doctest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "home_rig.h"
 #include "platform/posix/command_line.h"
 #include "registry/frm_main_load.h"
+#include "registry/named_folders.h"
+#include "services/version.h"
 
 using namespace pakscour;
 using namespace pakscour::test;
@@ -29,17 +33,24 @@ TEST_CASE("command-line folders come first, are read directly, and bad ones are 
     const fs::path empty = home / "no game here";
     fs::create_directories(empty / "Main");
     const fs::path missing = home / "gone";
+    const fs::path file = home / "pak0.pk3";
+    std::ofstream(file) << "a file";
 
-    HomeRig rig({missing.string(), empty.string() + "/", portable.string(), cod2.string()});
+    HomeRig rig(
+        {missing.string(), empty.string() + "/", file.string(), portable.string(), cod2.string()});
     rig.load();
-    REQUIRE(rig.app.boxes.size() == 2);
+    REQUIRE(rig.app.boxes.size() == 3);
     CHECK(rig.app.boxes[0].text ==
-          rejected_folder_text({missing.string(), FolderProblem::missing}));
-    CHECK(rig.app.boxes[1].text == rejected_folder_text({empty.string(), FolderProblem::no_game}));
+          rejected_folder_text({missing.string(), FolderProblem::missing, '/'}));
+    CHECK(rig.app.boxes[1].text ==
+          rejected_folder_text({empty.string(), FolderProblem::no_game, '/'}));
+    CHECK(rig.app.boxes[2].text.starts_with("This is a file, not a folder:\r\r" + file.string()));
     for (const auto& box : rig.app.boxes) {
-        CHECK(box.text.find("Main\\pak0.pk3") != std::string::npos);
-        CHECK(box.text.find("main\\iw_00.iwd") != std::string::npos);
+        CHECK(box.text.find("Main/pak0.pk3") != std::string::npos);
+        CHECK(box.text.find("main/iw_00.iwd") != std::string::npos);
     }
+    CHECK(rejected_folder_line({file.string(), FolderProblem::not_folder, '/'}) ==
+          "pakscour: '" + file.string() + "': not a folder");
     CHECK(rig.app.boxes[1].text.find(empty.string()) != std::string::npos);
     CHECK(rig.ctl("lblCodPath").caption() == z_path(portable));
     CHECK(rig.ctl("lblUOPath").caption() == z_path(portable));
@@ -65,6 +76,18 @@ TEST_CASE("a command-line folder without a game, and nothing else: named, then n
     CHECK(rig.app.boxes[1].text == not_found_text);
 }
 
+TEST_CASE("a command-line folder that the game's registry key names keeps the key's version") {
+    TempHome home;
+    const fs::path registered = make_prefix(home / ".wine", "Call of Duty", "Games\\CoD", "1.5");
+    game_files(registered, "Main", "pak0.pk3", "registered.pk3");
+    // Named by another path of the same folder, through a link.
+    fs::create_directory_symlink(registered, home / "cod-link");
+    HomeRig rig({(home / "cod-link").string()});
+    rig.load();
+    CHECK(rig.app.boxes.empty());
+    CHECK(rig.ctl("lblVer", 0).caption() == "1.5");
+}
+
 TEST_CASE("the Linux command line") {
     using posix::CommandLine;
     using posix::parse_command_line;
@@ -78,14 +101,12 @@ TEST_CASE("the Linux command line") {
         {{}, CommandLine::Action::run, {}, {}},
         {{"/g/cod", "rel dir"}, CommandLine::Action::run, {"/g/cod", "rel dir"}, {}},
         {{"--help", "/g"}, CommandLine::Action::help, {"/g"}, {}},
+        {{"-h", "--frobnicate"}, CommandLine::Action::help, {}, {}},
         {{"/g", "--version"}, CommandLine::Action::version, {"/g"}, {}},
-        {{"--bogus", "--help"}, CommandLine::Action::error, {}, {}},
-        {{"-x"}, CommandLine::Action::error, {}, {}},
-        {{"-platform", "offscreen", "/g", "--style=fusion", "-reverse"},
+        {{"-platform", "offscreen", "/g", "--style=fusion", "-reverse", "-qwindowtitle", "T"},
          CommandLine::Action::run,
          {"/g"},
-         {"-platform", "offscreen", "--style=fusion", "-reverse"}},
-        {{"-platform"}, CommandLine::Action::error, {}, {}},
+         {"-platform", "offscreen", "--style=fusion", "-reverse", "-qwindowtitle", "T"}},
         {{"--", "--help", "-"}, CommandLine::Action::run, {"--help", "-"}, {}},
     };
     for (const Case& c : cases) {
@@ -94,9 +115,33 @@ TEST_CASE("the Linux command line") {
         CHECK(line.action == c.action);
         CHECK(line.folders == c.folders);
         CHECK(line.toolkit_options == c.toolkit);
-        CHECK((line.action == CommandLine::Action::error) == !line.error.empty());
-        CHECK(line.error.find('\n') == std::string::npos);
+        const auto answer = posix::answer(line);
+        CHECK(answer.has_value() == (c.action != CommandLine::Action::run));
+        if (answer) CHECK((answer->status == 0 && !answer->out.empty() && answer->err.empty()));
     }
-    CHECK(posix::usage_text().find("FOLDER…") != std::string::npos);
-    CHECK(posix::usage_text().find("WINEPREFIX") != std::string::npos);
+    // Errors: the reason, then the hint, on standard error; status 2. Qt takes "name=value"
+    // only for some of its options.
+    const std::pair<std::vector<std::string>, std::string> errors[] = {
+        {{"--frobnicate", "--help"}, "unrecognized option '--frobnicate'"},
+        {{"-x"}, "invalid option -- 'x'"},
+        {{"-platform"}, "option '-platform' requires an argument"},
+        {{"-platform=offscreen"}, "unrecognized option '-platform=offscreen'"},
+        {{"--reverse=yes"}, "option '--reverse' doesn't allow an argument"},
+    };
+    for (const auto& [args, reason] : errors) {
+        const auto answer = posix::answer(parse_command_line(args));
+        REQUIRE(answer.has_value());
+        CHECK((answer->status == 2 && answer->out.empty()));
+        CHECK(answer->err ==
+              "pakscour: " + reason + "\nTry 'pakscour --help' for more information.\n");
+    }
+    // Plain ASCII in lines of at most 79 columns, -h beside --help; the version as GNU has it.
+    const std::string help = posix::usage_text();
+    CHECK(std::all_of(help.begin(), help.end(), [](char ch) { return ch > 0 && ch < 127; }));
+    std::size_t start = 0;
+    for (std::size_t end; (end = help.find('\n', start)) != std::string::npos; start = end + 1)
+        CHECK(end - start <= 79);
+    CHECK(help.find("-h, --help") != std::string::npos);
+    CHECK(posix::version_text_lines().ends_with(
+        " " + version_text() + "\nCopyright (C) 2026 The Pakscour authors\nLicense: MIT\n"));
 }

@@ -6,6 +6,7 @@
 
 #include "engine/clean.h"
 #include "engine/restore.h"
+#include "platform/runtime_error.h"
 #include "prefix_rig.h"
 #include "ui/dialogs/frm_restore.h"
 
@@ -64,7 +65,7 @@ TEST_CASE("a clean, then a restore, gives the content folder back byte for byte"
     forms::Control& list = r.window().ctl("lstBackups");
     REQUIRE(list.list_count() == 1);
     CHECK(list.list_index() == 0);
-    CHECK(list.item(0) == ("6 Dec 2026 14:05:09  -  42 archives, 3.1 MB"));
+    CHECK(list.item(0) == ("6 Dec 2026 14:05:09  -  42 files, 3.1 MB"));
     CHECK(r.window().ctl("cmdRestore").enabled());
     CHECK_FALSE(r.window().ctl("lblNone").visible());
     CHECK(r.window().ctl("lblGame").caption() == "Call of Duty: C:\\Games\\CoD\\Main");
@@ -135,10 +136,10 @@ TEST_CASE("backup folders newest first; other folders are no backups") {
     r.rig.ctl("chkCleanCod").set_value(1);
     r.open();
     CHECK(r.window().ctl("lstBackups").items() ==
-          std::vector<std::string>{"31 Dec 2026 23:59:59  -  1 archive, 5 bytes",
-                                   "7 Jan 2026 09:08:07  -  1 archive, 5 bytes",
-                                   "1 Jan 2025 00:00:00  -  2 archives, 2.0 KB",
-                                   "29 Feb 2024 12:00:00  -  1 archive, 5 bytes"});
+          std::vector<std::string>{"31 Dec 2026 23:59:59  -  1 file, 5 bytes",
+                                   "7 Jan 2026 09:08:07  -  1 file, 5 bytes",
+                                   "1 Jan 2025 00:00:00  -  2 files, 2.0 KB",
+                                   "29 Feb 2024 12:00:00  -  1 file, 5 bytes"});
     CHECK(r.window().ctl("lstBackups").list_index() == 0);
 
     // The user picks the third; Cancel leaves everything where it is.
@@ -168,4 +169,23 @@ TEST_CASE("without a backup folder the list is empty and says so") {
     CHECK_FALSE(r.window().ctl("cmdRestore").enabled());
     r.window().ctl("cmdRestore").user_click();
     CHECK(r.window().loaded());
+}
+
+TEST_CASE("a backup folder that cannot be listed is shown as such, and the others still are") {
+    RestoreRig r;
+    // Root reads any folder, so the failure comes from the file system layer itself.
+    struct Unlistable : posix::PosixFileSystem {
+        using PosixFileSystem::PosixFileSystem;
+        std::vector<FolderEntry> list_folder(const std::string& folder) override {
+            if (folder.ends_with("010125000000")) raise_error(err::permission_denied, folder);
+            return PosixFileSystem::list_folder(folder);
+        }
+    } fs{r.rig.wine};
+    r.prefix.file("Games/CoD/Main/010125000000/x.pk3", "12345");
+    r.prefix.file("Games/CoD/Main/020125000000/y.pk3", "12345");
+    const auto found = find_backups(fs, "C:\\Games\\CoD\\Main");
+    REQUIRE(found.size() == 2);
+    CHECK(backup_entry_text(found[0]) == "2 Jan 2025 00:00:00  -  1 file, 5 bytes");
+    CHECK(backup_entry_text(found[1]) == "1 Jan 2025 00:00:00  -  cannot be read");
+    CHECK_FALSE(found[1].readable);
 }

@@ -66,6 +66,8 @@ TEST_CASE("a clean, then Alt+F, R and Enter, give the folder back byte for byte"
         press(Qt::Key_Tab);
         press(Qt::Key_Space);
         REQUIRE(files_of(main_dir).size() == 1);
+        fs::create_directory(main_dir / "010125000000");
+        std::ofstream(main_dir / "010125000000" / "old.pk3") << "older";
 
         auto open = [&] {
             press(Qt::Key_F, Qt::AltModifier);
@@ -93,18 +95,34 @@ TEST_CASE("a clean, then Alt+F, R and Enter, give the folder back byte for byte"
         CHECK(w->windowTitle() == "Restore a Backup");
         auto* list = w->findChild<QListView*>("lstBackups");
         REQUIRE(list != nullptr);
-        test::wait_until([&] { return list->model()->rowCount() == 1; });
+        test::wait_until([&] { return list->model()->rowCount() == 2; });
         CHECK(list->model()->index(0, 0).data().toString() ==
-              "6 Dec 2026 14:05:09  -  3 archives, 82 bytes");
+              "6 Dec 2026 14:05:09  -  3 files, 82 bytes");
         CHECK(list->currentIndex().row() == 0);
         CHECK(list->selectionModel()->isRowSelected(0, QModelIndex()));
         CHECK(w->findChild<QPushButton*>("cmdRestore")->isDefault());
+        REQUIRE(QApplication::focusWidget() == list);
+        // Alt+B, the list label's access key, goes back to the list.
+        press(Qt::Key_Tab);
+        press(Qt::Key_B, Qt::AltModifier);
         REQUIRE(QApplication::focusWidget() == list);
         press(Qt::Key_Return);
         CHECK_FALSE(ctx.frmRestore.loaded());
         CHECK(files_of(main_dir) == before);
         CHECK_FALSE(fs::exists(main_dir / "061226140509"));
         CHECK(ctx.frmMain.ctl("List1").list_count() == 3);
+
+        // A double click on an entry restores it.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::setActiveWindow(rig.window(ctx.frmMain));
+        open();
+        list = rig.window(ctx.frmRestore)->findChild<QListView*>("lstBackups");
+        REQUIRE(test::wait_until([&] { return list->model()->rowCount() == 1; }));
+        const QPoint entry = list->visualRect(list->model()->index(0, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, entry);
+        CHECK_FALSE(ctx.frmRestore.loaded());
+        CHECK(files_of(main_dir).count("old.pk3") == 1);
         CHECK(rig.app.boxes.empty());
         rig.forms.unload(ctx.frmMain);
     }

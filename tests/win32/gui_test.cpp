@@ -338,6 +338,20 @@ TEST_CASE("Restore a Backup: a modal window of the main window, its newest backu
     CHECK(rig.list_count() == 2);
     CHECK(test::exists(rig.games / "CoD\\Main\\010125000000\\old.pk3"));
     CHECK(window_text(rig.control("lblStatusBar")).rfind("2 archives moved back from: ", 0) == 0);
+
+    // Alt+B, the list label's access key, goes to the list; a double click on an entry
+    // restores it.
+    open();
+    list = rig.renderer.control_hwnd(form, form.ctl("lstBackups"));
+    SetFocus(rig.renderer.control_hwnd(form, form.ctl("cmdCancel")));
+    PostMessageW(GetFocus(), WM_SYSCHAR, 'b', LPARAM{1} << 29);
+    rig.pump();
+    CHECK(GetFocus() == list);
+    SendMessageW(rig.window(form), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(list));
+    rig.pump();
+    CHECK_FALSE(form.loaded());
+    CHECK(test::read_file(rig.games / "CoD\\Main\\old.pk3") == "older");
     CHECK(rig.app.boxes.empty());
 }
 

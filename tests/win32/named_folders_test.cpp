@@ -32,20 +32,22 @@ TEST_CASE("Win32: folders on the command line and beside the program") {
     write_file(tmp / "main\\IW_00.IWD", "stock");
     make_folders(tmp / "tools");
 
-    win32::Win32GameFinder finder({empty, copied + "\\", tmp / "missing", copied + "\\main"},
-                                  {tmp / "tools", tmp.path()});
+    win32::Win32GameFinder finder(
+        {empty, copied + "\\", tmp / "missing", copied + "\\main", copied + "\\main\\PAK0.PK3"},
+        {tmp / "tools", tmp.path()});
     CHECK(finder.named({key_cod, steam_app_cod})->folder == copied);
     CHECK(finder.named({key_cod, steam_app_cod})->version.empty());
     CHECK(finder.named({key_uo, steam_app_uo})->folder == copied);
     CHECK_FALSE(finder.named({key_cod2, steam_app_cod2}));
     const auto rejected = finder.rejected_folders();
-    REQUIRE(rejected.size() == 3);
+    REQUIRE(rejected.size() == 4);
     CHECK(rejected[0].folder == empty);
     CHECK(rejected[0].problem == FolderProblem::no_game);
     CHECK(rejected[1].folder == tmp / "missing");
     CHECK(rejected[1].problem == FolderProblem::missing);
     CHECK(rejected[2].folder == copied + "\\main");
     CHECK(rejected[2].problem == FolderProblem::no_game);
+    CHECK(rejected[3].problem == FolderProblem::not_folder);
 
     // Beside the program: the parent holds Call of Duty 2, nothing holds Call of Duty there.
     CHECK(finder.find({key_cod2, "1"})->folder == tmp.path());

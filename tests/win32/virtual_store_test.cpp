@@ -342,9 +342,9 @@ TEST_CASE("backup folders of the real folder and of the VirtualStore are listed 
     REQUIRE(window.loaded());
     // A folder in both places is one, as the games see it.
     CHECK(window.ctl("lstBackups").items() ==
-          std::vector<std::string>{"31 Dec 2026 23:59:59  -  1 archive, 5 bytes",
-                                   "6 Dec 2026 14:05:09  -  2 archives, 3 bytes",
-                                   "5 Jan 2026 10:00:00  -  1 archive, 2 bytes"});
+          std::vector<std::string>{"31 Dec 2026 23:59:59  -  1 file, 5 bytes",
+                                   "6 Dec 2026 14:05:09  -  2 files, 3 bytes",
+                                   "5 Jan 2026 10:00:00  -  1 file, 2 bytes"});
     window.ctl("lstBackups").set_list_index(1);
     window.ctl("cmdRestore").user_click();
     CHECK(test::read_file(install.real + "\\c.pk3") == "c");

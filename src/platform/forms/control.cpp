@@ -119,4 +119,9 @@ void Control::raise_click() {
     if (on_click) on_click();
 }
 
+void Control::user_double_click() {
+    if (!enabled_ || !visible_) return;
+    if (on_double_click) on_double_click();
+}
+
 }  // namespace pakscour::forms

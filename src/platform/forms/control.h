@@ -118,6 +118,10 @@ class Control {
     bool is_cancel = false;   // push button: pressed by Esc
     int line_width = 1;       // line: width in pixels
     std::string picture;      // picture box: resource name of its image
+    // Label: the control that the label's access key (the letter after "&" in its caption)
+    // gives the focus to, as a dialog's label names the list below it. Empty: the caption's
+    // "&" is shown as it is, and the label has no access key.
+    std::string access_key_target;
 
     // Timers fire through the application's event loop while enabled with an interval > 0.
     int interval() const { return interval_; }
@@ -131,8 +135,12 @@ class Control {
     void user_click();
     // Raises Click without changing anything, as a direct call of the event procedure.
     void raise_click();
+    // The user's double click on a list box entry: raises DblClick, under the same rule as a
+    // click.
+    void user_double_click();
 
     std::function<void()> on_click;
+    std::function<void()> on_double_click;
     std::function<void()> on_timer;
 
   private:

@@ -50,13 +50,18 @@ PosixGameFinder::PosixGameFinder(WinePrefix in_use, std::optional<fs::path> home
             } else {
                 folder.problem = FolderProblem::unnameable;
             }
+        } else if (real) {
+            folder.problem = FolderProblem::not_folder;
         }
         folders.push_back(std::move(folder));
     }
-    named_ = NamedFolders(folders, [&](const std::string& folder, const GameMark& mark) {
-        const auto archive = existing_below(hosts.at(folder), mark.archive);
-        return archive && is_file(*archive);
-    });
+    named_ = NamedFolders(
+        folders,
+        [&](const std::string& folder, const GameMark& mark) {
+            const auto archive = existing_below(hosts.at(folder), mark.archive);
+            return archive && is_file(*archive);
+        },
+        '/');
     for (const GameMark& mark : game_marks) {
         if (const auto folder = named_.folder_for(mark.key_path))
             prefix_.add_host_folder(*folder, hosts.at(*folder));
@@ -75,6 +80,15 @@ std::unique_ptr<PosixGameFinder> PosixGameFinder::from_environment(
 std::optional<FoundGame> PosixGameFinder::named(const GameQuery& game) {
     if (auto folder = named_.folder_for(game.key_path)) return FoundGame{std::move(*folder), ""};
     return std::nullopt;
+}
+
+bool PosixGameFinder::same_folder(const std::string& a, const std::string& b) {
+    if (GameFinder::same_folder(a, b)) return true;
+    const auto host_a = a.empty() ? std::nullopt : prefix_.existing(a);
+    const auto host_b = b.empty() ? std::nullopt : prefix_.existing(b);
+    if (!host_a || !host_b) return false;
+    const auto real_a = real_path(*host_a);
+    return real_a && real_a == real_path(*host_b);
 }
 
 std::optional<std::string> PosixGameFinder::host_folder(const fs::path& host) {

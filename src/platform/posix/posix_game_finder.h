@@ -42,6 +42,8 @@ class PosixGameFinder : public GameFinder {
     std::optional<FoundGame> find(const GameQuery& game) override;
     std::optional<FoundGame> named(const GameQuery& game) override;
     std::vector<RejectedFolder> rejected_folders() override { return named_.rejected(); }
+    // Two texts name the same folder when both lead, through the prefix, to one real folder.
+    bool same_folder(const std::string& a, const std::string& b) override;
 
   private:
     std::optional<FoundGame> in_steam(const GameQuery& game);

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <algorithm>
 
 namespace pakscour::qt {
@@ -11,6 +12,22 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
         on_click)
         on_click();
+}
+
+void ClickLabel::paintEvent(QPaintEvent* event) {
+    const QString full = text();
+    const QRect area = contentsRect();
+    if (wordWrap() || !full.contains(QLatin1Char('\\')) || full.contains(QLatin1Char('\n')) ||
+        fontMetrics().horizontalAdvance(full) <= area.width()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    style()->drawItemText(
+        &painter, area,
+        QStyle::visualAlignment(layoutDirection(), alignment()) | Qt::TextHideMnemonic, palette(),
+        isEnabled(), fontMetrics().elidedText(full, Qt::ElideMiddle, area.width()),
+        foregroundRole());
 }
 
 void ModelCheckBox::nextCheckState() {

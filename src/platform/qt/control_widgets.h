@@ -1,6 +1,6 @@
 // The Qt widgets behind form-model controls that need more than a stock widget: a label that
-// reports clicks, a check box whose state only the model changes, a drawn line, and the
-// entries of a list box as a list model that takes many entries at once.
+// reports clicks and shortens a long path, a check box whose state only the model changes, a drawn
+// line, and the entries of a list box as a list model that takes many entries at once.
 #pragma once
 
 #include <QAbstractListModel>
@@ -13,7 +13,9 @@
 
 namespace pakscour::qt {
 
-// A label that calls `on_click` when the left button is released over it.
+// A label that calls `on_click` when the left button is released over it. A one-line label
+// whose text is a path too long for it shows the path shortened in the middle, so that its end
+// stays in view; text() is still the whole text.
 class ClickLabel : public QLabel {
   public:
     using QLabel::QLabel;
@@ -21,6 +23,7 @@ class ClickLabel : public QLabel {
 
   protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // A check box that never toggles itself: a click (mouse, Space, mnemonic) calls `on_toggle`,

@@ -185,6 +185,14 @@ void FormWindow::build_controls() {
         // drawn on top, which gives the etched look of a thin dark line over a wide light one.
         if (c->kind() == ControlKind::Line) w->lower();
     }
+    // A label's access key gives the focus to the control it names.
+    for (const auto& c : form_->controls()) {
+        auto* label = qobject_cast<QLabel*>(widget_of(*c));
+        if (!label || c->kind() != ControlKind::Label || c->access_key_target.empty() ||
+            !form_->has(c->access_key_target))
+            continue;
+        label->setBuddy(widget_of(form_->ctl(c->access_key_target)));
+    }
     apply_tab_order();
     add_default_and_cancel_keys();
 }
@@ -230,6 +238,10 @@ QWidget* FormWindow::make_widget(forms::Control& c, QWidget* parent) {
             entries->append(texts);
             lists_[ctl] = entries;
             if (c.list_index() >= 0) view->setCurrentIndex(entries->index(c.list_index()));
+            QObject::connect(view, &QAbstractItemView::doubleClicked, this,
+                             [this, ctl](const QModelIndex& at) {
+                                 if (at.isValid()) dispatch([ctl] { ctl->user_double_click(); });
+                             });
             QObject::connect(
                 view->selectionModel(), &QItemSelectionModel::currentChanged, this,
                 [this, ctl](const QModelIndex& now) {

@@ -105,7 +105,10 @@ Win32GameFinder::Win32GameFinder(const std::vector<std::string>& named,
             if (auto dos = wine_dos_path(given)) full = full_folder_path(*dos);
         }
         NamedFolder folder{full.empty() ? given : full, "", FolderProblem::missing};
-        if (!full.empty() && is_folder(full)) folder.folder = full;
+        if (!full.empty() && is_folder(full))
+            folder.folder = full;
+        else if (!full.empty() && attributes(full) != INVALID_FILE_ATTRIBUTES)
+            folder.problem = FolderProblem::not_folder;
         folders.push_back(std::move(folder));
     }
     named_ = NamedFolders(folders, holds);

@@ -25,11 +25,6 @@ bool has_hwnd(ControlKind k) {
     return k != ControlKind::Line && k != ControlKind::Timer;
 }
 
-bool focusable(ControlKind k) {
-    return k == ControlKind::CheckBox || k == ControlKind::CommandButton ||
-           k == ControlKind::ListBox;
-}
-
 COLORREF colour(const forms::Color& c) {
     return RGB(c.red, c.green, c.blue);
 }
@@ -154,7 +149,10 @@ void Win32Window::create_control(forms::Control& c) {
         case ControlKind::Label:
             // Labels are transparent and may overlap (the splash's credit lines do): each draws
             // its whole text over what lies below, clipped by no sibling.
-            style = WS_CHILD | SS_NOTIFY | SS_NOPREFIX | label_align(c);
+            // A label with an access key shows its "&" as the underlined letter; any other
+            // shows it as it is.
+            style = WS_CHILD | SS_NOTIFY | label_align(c) |
+                    (c.access_key_target.empty() ? SS_NOPREFIX : 0);
             break;
         case ControlKind::CheckBox:
             cls = L"BUTTON";
@@ -208,41 +206,6 @@ void Win32Window::create_control(forms::Control& c) {
         }
     }
     if (!c.tooltip().empty()) update_tooltip(n);
-}
-
-void Win32Window::arrange_z_order() {
-    // Tab order follows the z order of the controls: the tab-order list first, then the other
-    // controls, group boxes at the bottom so they never cover what they hold.
-    std::vector<HWND> order;
-    const bool listed = !form_->tab_order.empty();
-    for (const std::string& name : form_->tab_order)
-        if (form_->has(name))
-            if (HWND h = control_hwnd(form_->ctl(name))) order.push_back(h);
-    for (const Native& n : natives_) {
-        if (!n.hwnd || n.control->kind() == ControlKind::Frame) continue;
-        if (std::find(order.begin(), order.end(), n.hwnd) == order.end()) order.push_back(n.hwnd);
-        const bool stop = listed ? std::find(form_->tab_order.begin(), form_->tab_order.end(),
-                                             n.control->name()) != form_->tab_order.end()
-                                 : focusable(n.control->kind());
-        if (stop)
-            SetWindowLongPtrW(n.hwnd, GWL_STYLE, GetWindowLongPtrW(n.hwnd, GWL_STYLE) | WS_TABSTOP);
-    }
-    for (const Native& n : natives_)
-        if (n.hwnd && n.control->kind() == ControlKind::Frame) order.push_back(n.hwnd);
-    HWND after = HWND_TOP;
-    for (HWND h : order) {
-        SetWindowPos(h, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        after = h;
-    }
-}
-
-HWND Win32Window::first_tab_stop() const {
-    for (const std::string& name : form_->tab_order) {
-        if (!form_->has(name)) continue;
-        HWND h = control_hwnd(form_->ctl(name));
-        if (h && IsWindowVisible(h) && IsWindowEnabled(h)) return h;
-    }
-    return GetNextDlgTabItem(hwnd_, nullptr, FALSE);
 }
 
 void Win32Window::place(const Native& n) {
@@ -440,6 +403,14 @@ LRESULT Win32Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
             HDC dc = BeginPaint(hwnd_, &ps);
             if (!retired_) paint_lines(dc);
             EndPaint(hwnd_, &ps);
+            return 0;
+        }
+        case WM_NEXTDLGCTL: {
+            // Sent by the dialog keyboard interface for a label's access key: the focus goes
+            // to the control given, or to the next (previous) tab stop after the focused one.
+            HWND to = LOWORD(lp) != 0 ? reinterpret_cast<HWND>(wp)
+                                      : GetNextDlgTabItem(hwnd_, GetFocus(), wp != 0);
+            if (to && IsChild(hwnd_, to)) SetFocus(to);
             return 0;
         }
         case WM_SETCURSOR:

@@ -147,6 +147,12 @@ void Win32Window::on_command(int id, int code, HWND from) {
         event([c, i] { c->set_list_index(i < c->list_count() ? i : -1); });
         return;
     }
+    if (c->kind() == ControlKind::ListBox && code == LBN_DBLCLK) {
+        // The double click's first click already selected the entry (LBN_SELCHANGE).
+        if (SendMessageW(from, LB_GETCURSEL, 0, 0) != LB_ERR)
+            event([c] { c->user_double_click(); });
+        return;
+    }
     if ((code == BN_CLICKED || code == STN_CLICKED) && c->kind() != ControlKind::ListBox &&
         c->kind() != ControlKind::Frame)
         event([c] { c->user_click(); });

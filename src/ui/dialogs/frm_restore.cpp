@@ -4,6 +4,7 @@
 #include "engine/restore.h"
 #include "services/error_report.h"
 #include "services/shell_services.h"
+#include "services/version.h"
 #include "ui/main/frm_main_events.h"
 
 namespace pakscour::frmRestore {
@@ -25,27 +26,36 @@ const char* game_name(const std::string& code) {
 
 }  // namespace
 
+std::string unreadable_text(const std::string& path) {
+    return "This backup folder cannot be read, so nothing in it can be restored:\r\r" + path;
+}
+
 void build(Context& ctx, forms::Form& f) {
     f.border = forms::BorderStyle::FixedDialog;
     f.start_position = forms::StartPosition::CenterOwner;
     f.set_caption("Restore a Backup");
-    f.set_client_size(6015, 3495);
+    f.set_client_size(6015, 4095);
 
-    forms::Control& game = f.add(ControlKind::Label, "lblGame", "", {120, 120, 5775, 435});
-    game.word_wrap = true;
-    f.add(ControlKind::Label, "lblBackups", "", {120, 600, 5775, 255})
-        .set_caption("Backup folders, newest first:");
-    f.add(ControlKind::ListBox, "lstBackups", "", {120, 840, 5775, 1815});
-    forms::Control& none = f.add(ControlKind::Label, "lblNone", "", {120, 2715, 5775, 255});
+    // One line: a path too long for it is shortened in its middle.
+    f.add(ControlKind::Label, "lblGame", "", {120, 120, 5775, 255});
+    forms::Control& about = f.add(ControlKind::Label, "lblAbout", "", {120, 480, 5775, 615});
+    about.word_wrap = true;
+    about.set_caption(about_text);
+    forms::Control& heading = f.add(ControlKind::Label, "lblBackups", "", {120, 1200, 5775, 255});
+    heading.set_caption("&Backup folders, newest first:");
+    heading.access_key_target = "lstBackups";
+    forms::Control& list = f.add(ControlKind::ListBox, "lstBackups", "", {120, 1440, 5775, 1815});
+    list.on_double_click = [&ctx] { cmdRestore_Click(ctx); };
+    forms::Control& none = f.add(ControlKind::Label, "lblNone", "", {120, 3315, 5775, 255});
     none.set_caption(none_text);
     none.set_visible(false);
     forms::Control& restore =
-        f.add(ControlKind::CommandButton, "cmdRestore", "", {3360, 3120, 1215, 255});
+        f.add(ControlKind::CommandButton, "cmdRestore", "", {3360, 3720, 1215, 255});
     restore.set_caption("&Restore");
     restore.is_default = true;
     restore.on_click = [&ctx] { cmdRestore_Click(ctx); };
     forms::Control& cancel =
-        f.add(ControlKind::CommandButton, "cmdCancel", "", {4680, 3120, 1215, 255});
+        f.add(ControlKind::CommandButton, "cmdCancel", "", {4680, 3720, 1215, 255});
     cancel.set_caption("Cancel");
     cancel.is_cancel = true;
     cancel.on_click = [&ctx] { cmdCancel_Click(ctx); };
@@ -77,6 +87,12 @@ void cmdRestore_Click(Context& ctx) {
         const int i = f.ctl("lstBackups").list_index();
         if (i < 0 || i >= static_cast<int>(ctx.backups.size())) return;
         const BackupFolder backup = ctx.backups[static_cast<std::size_t>(i)];
+        if (!backup.readable) {
+            // Nothing of it can be read, so nothing can be moved: the window stays for another
+            // choice.
+            ctx.p.app.message_box(unreadable_text(backup.path), app_title);
+            return;
+        }
         const std::string content = without_final_backslash(content_folder(ctx));
 
         ctx.p.app.set_busy_pointer(true);
