@@ -61,7 +61,7 @@ debian_system() {
     shift
     local key root
     key=$(printf '%s\n' "$suite" "$@" | sha256sum | cut -c1-16)
-    root=$PWD/build/systems/$suite-$key
+    root=$(pwd -P)/build/systems/$suite-$key
     if [ ! -d "$root" ]; then
         echo "   making a $suite system with: $*" >&2
         rm -rf "$root.new"
