@@ -38,7 +38,12 @@ windows_packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 win
 # own fonts, whose Marlett draws the caption buttons of the title bars Wine draws itself.
 screenshot_packages=(imagemagick xdotool x11-utils openbox fonts-wine)
 # What building the packages (scripts/package) and checking them (scripts/test-packages) needs.
-packaging_packages=(dpkg-dev zip unzip file lintian appstream xdotool icoutils git)
+# The Linux archive carries Qt's wayland plugins (qt6-wayland) and SVG support (libqt6svg6) from
+# Debian, with the program's RPATH set by patchelf; its checks make small Debian systems with
+# mmdebstrap and start the program on Xvfb and under Weston's headless back end, with
+# screenshots by ImageMagick's import.
+packaging_packages=(dpkg-dev zip unzip file lintian appstream xdotool icoutils git
+    patchelf qt6-wayland libqt6svg6 binutils xz-utils mmdebstrap xvfb weston imagemagick)
 
 # The build folder whose Linux program the .deb carries (scripts/package): build/default, unless
 # that folder compiles through a launcher such as ccache. Then it is build/package, built without
@@ -50,4 +55,38 @@ deb_build_preset() {
     else
         echo default
     fi
+}
+
+# debian_system SUITE PACKAGE...: prints the folder of a minimal Debian SUITE system
+# (mmdebstrap --variant=minbase) holding PACKAGE... and what they depend on. It is made once,
+# under build/systems, in a folder named after a checksum of the suite and the packages, so a
+# changed list makes a new system and a fresh clone makes its own.
+debian_system() {
+    local suite=$1
+    shift
+    local key root
+    key=$(printf '%s\n' "$suite" "$@" | sha256sum | cut -c1-16)
+    root=$(pwd -P)/build/systems/$suite-$key
+    if [ ! -d "$root" ]; then
+        echo "   making a $suite system with: $*" >&2
+        rm -rf "$root.new"
+        mkdir -p "$(dirname "$root")"
+        mmdebstrap --quiet --variant=minbase --include="$(IFS=,; echo "$*")" "$suite" "$root.new" \
+            http://deb.debian.org/debian >&2
+        mv "$root.new" "$root"
+    fi
+    echo "$root"
+}
+
+# in_system ROOT COMMAND...: runs COMMAND in the system at ROOT, with /proc mounted and this
+# machine's /tmp (where the tests keep their files, and the X server its socket) at /tmp. The
+# mounts live in a namespace of their own, and end with the command; so does the command when
+# the caller kills in_system.
+in_system() {
+    unshare --mount --fork --kill-child bash -c 'set -e
+        mount -t proc proc "$1/proc"
+        mount --bind /tmp "$1/tmp"
+        root=$1
+        shift
+        exec chroot "$root" "$@"' in_system "$@"
 }
