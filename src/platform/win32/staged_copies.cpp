@@ -162,15 +162,17 @@ std::uint64_t StagedCopies::stage(const std::wstring& source, const std::wstring
             break;
         }
         if (got == 0) break;
-        DWORD put = 0;
-        if (!WriteFile(out.h, buffer_.data(), got, &put, nullptr)) {
-            failure = GetLastError();
-            break;
+        // Wine answers a write that fills the disk as done, with fewer bytes written; the rest,
+        // written again, fails with the cause itself (ERROR_DISK_FULL).
+        for (DWORD done = 0; failure == ERROR_SUCCESS && done < got;) {
+            DWORD put = 0;
+            if (!WriteFile(out.h, buffer_.data() + done, got - done, &put, nullptr))
+                failure = GetLastError();
+            else if (put == 0)
+                failure = ERROR_WRITE_FAULT;
+            done += put;
         }
-        if (put != got) {
-            failure = ERROR_WRITE_FAULT;
-            break;
-        }
+        if (failure != ERROR_SUCCESS) break;
         copied += got;
     }
     LARGE_INTEGER written{};
