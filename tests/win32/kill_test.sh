@@ -3,7 +3,8 @@
 # each file must be whole in the content folder or in the backup folder (or both), and whatever
 # bears a file's name in the backup folder must be that file, whole. The mover runs in a copy of
 # the prefix WINEPREFIX names, or in a new one. PAKSCOUR_KILL_CYCLES sets the number of kills
-# (50 by default); cleans that finish before their kill come on top. Prints one count line.
+# (50 by default), PAKSCOUR_KILL_FILES the number of files (300); cleans that finish before their
+# kill come on top. Prints one count line.
 # With PAKSCOUR_KILL_MODE=restore it kills restores of the backup folder instead: the files start
 # in the backup folder, and whatever bears a file's name in the content folder must be it, whole.
 # PAKSCOUR_MOVER_PATH=copy in the environment makes every file take the copy path.
@@ -15,7 +16,7 @@ set -euo pipefail
 wine=$1
 mover=$2
 kills=${PAKSCOUR_KILL_CYCLES:-50}
-file_count=300
+file_count=${PAKSCOUR_KILL_FILES:-300}
 stamp=061226140509  # the mover's fixed clock
 temp_prefix=.pakscour-copy-
 mode=${PAKSCOUR_KILL_MODE:-clean}
