@@ -192,9 +192,10 @@ def run(rounds, rng, wine, mover, holder, prefix, env):
                   file=sys.stderr)
             break
 
-    print("adversary rounds: %d (%s), actions: %s, files lost: %d, partial files under a backup"
-          " name: %d, files left in both folders: %d, one clean: %d ms, %d s in all"
-          % (sum(outcomes.values()), ", ".join("%s %d" % kv for kv in sorted(outcomes.items())),
+    print("adversary rounds (%s path): %d (%s), actions: %s, files lost: %d, partial files under"
+          " a backup name: %d, files left in both folders: %d, one clean: %d ms, %d s in all"
+          % (os.environ.get("PAKSCOUR_MOVER_PATH") or "rename", sum(outcomes.values()),
+             ", ".join("%s %d" % kv for kv in sorted(outcomes.items())),
              ", ".join("%s %d" % kv for kv in sorted(actions.items())), lost, partial,
              duplicates, took * 1000, time.monotonic() - begin))
     if lost or partial or duplicates or sum(outcomes.values()) < rounds:

@@ -82,42 +82,56 @@ TEST_CASE("the extended-length form of a path keeps every name exactly") {
     CHECK(win32::folder_of(L"\\\\?\\C:\\Main\\x.pk3") == L"\\\\?\\C:\\Main");
 }
 
-TEST_CASE("a delete removes exactly the file copied, and leaves a changed original alone") {
+TEST_CASE("a delete removes exactly the file copied, a take-back exactly the copy named") {
     struct Row {
         const char* what;
-        // What another program does between the copy and the delete; `main` is the folder.
-        std::function<void(const std::string& main, const std::string& side)> meanwhile;
-        bool deleted;     // the original is deleted
+        // What another program does between the copy and the delete (or the take-back) to the
+        // file in `folder`: the original in the content folder (the copy in the backup folder).
+        std::function<void(const std::string& folder, const std::string& side)> meanwhile;
+        bool take_back;   // the copy is taken back instead of the original deleted
+        bool deleted;     // the file is deleted
         const char* now;  // what the folder then holds as a file ("" when none)
     };
     const Row rows[] = {
-        {"untouched", [](auto&, auto&) {}, true, ""},
+        {"untouched", [](auto&, auto&) {}, false, true, ""},
         {"moved away", [](auto& m, auto& s) { rename(m + "\\mod.pk3", s + "\\mod.pk3"); }, false,
-         ""},
+         false, ""},
         {"replaced by a new file of the same name",
          [](auto& m, auto& s) {
              rename(m + "\\mod.pk3", s + "\\mod.pk3");
              test::write_file(m + "\\mod.pk3", "the new one");
          },
-         false, "the new one"},
+         false, false, "the new one"},
         {"moved away, with a case twin left in the folder",
          [](auto& m, auto& s) {
              rename(m + "\\mod.pk3", s + "\\mod.pk3");
              test::write_file(m + "\\MOD.PK3", "the twin");
          },
-         false, "the twin"},
+         false, false, "the twin"},
         {"replaced by a folder",
          [](auto& m, auto& s) {
              rename(m + "\\mod.pk3", s + "\\mod.pk3");
              test::make_folder(m + "\\mod.pk3");
          },
-         false, ""},
+         false, false, ""},
         {"written again in place",
          [](auto& m, auto&) { test::write_file(m + "\\mod.pk3", "original, and more"); }, false,
-         "original, and more"},
+         false, "original, and more"},
         {"made read-only",
          [](auto& m, auto&) { test::set_attributes(m + "\\mod.pk3", FILE_ATTRIBUTE_READONLY); },
-         true, ""},
+         false, true, ""},
+        {"copy untouched", [](auto&, auto&) {}, true, true, ""},
+        {"copy replaced by a download of the same name",
+         [](auto& b, auto& s) {
+             rename(b + "\\mod.pk3", s + "\\mod.pk3");
+             test::write_file(b + "\\mod.pk3", "a download");
+         },
+         true, false, "a download"},
+        {"copy written again in place",
+         [](auto& b, auto&) { test::write_file(b + "\\mod.pk3", "original, and more"); }, true,
+         false, "original, and more"},
+        {"copy moved away", [](auto& b, auto& s) { rename(b + "\\mod.pk3", s + "\\mod.pk3"); },
+         true, false, ""},
     };
     for (const Row& r : rows) {
         CAPTURE(r.what);
@@ -132,14 +146,18 @@ TEST_CASE("a delete removes exactly the file copied, and leaves a changed origin
         RuntimeError failure;
         const std::vector<CommittedCopy> copies = fs.commit_copies(failure);
         REQUIRE(copies.size() == 1);
-        r.meanwhile(main, side);
-        CHECK(fs.delete_original(copies[0]) == r.deleted);
-        CHECK(test::read_file(backup + "\\mod.pk3") == "original");
+        const std::string& changed = r.take_back ? backup : main;
+        const std::string& kept = r.take_back ? main : backup;
+        r.meanwhile(changed, side);
+        CHECK((r.take_back ? fs.remove_copy(copies[0]) : fs.delete_original(copies[0])) ==
+              r.deleted);
+        CHECK(test::read_file(kept + "\\mod.pk3") == "original");
         if (*r.now == '\0') {
-            CHECK(files_in(main).empty());
+            CHECK(files_in(changed).empty());
         } else {
-            CHECK(files_in(main).size() == 1);
-            CHECK(test::read_file(main + "\\" + files_in(main)[0]) == r.now);
+            const std::vector<std::string> files = files_in(changed);
+            REQUIRE(files.size() == 1);
+            CHECK(test::read_file(changed + "\\" + files[0]) == r.now);
         }
     }
 }
@@ -169,7 +187,7 @@ TEST_CASE("a refused delete raises and leaves the original as it was; the copy i
     }
     CHECK(test::read_file(t / "ro.pk3") == "read-only archive");
     CHECK((test::attributes(t / "ro.pk3") & FILE_ATTRIBUTE_READONLY) != 0);
-    fs.remove_copy(copies[0]);
+    CHECK(fs.remove_copy(copies[0]));
     CHECK(files_in(t / "backup").empty());
     CHECK(files_in(t.path()) == std::vector<std::string>{"ro.pk3"});
 }

@@ -144,6 +144,57 @@ TEST_CASE("folders are created one level at a time") {
     CHECK(error_number([&] { fs.create_folder(t / "a\\b"); }) == err::path_not_found);
 }
 
+TEST_CASE("a move is one rename that never replaces; refusals leave both places as they were") {
+    struct Row {
+        const char* what;
+        const char* from;   // in the folder; "main.pk3" is a file there
+        const char* to;     // in the folder; "backup" is a folder there
+        const char* taken;  // a file already there under this name, or ""
+        bool held;          // main.pk3 is held open without delete sharing
+        std::int32_t error;
+    };
+    const Row rows[] = {
+        {"a plain file", "main.pk3", "backup\\main.pk3", "", false, 0},
+        {"its name taken", "main.pk3", "backup\\main.pk3", "backup\\main.pk3", false, 58},
+        {"its name taken in another case", "main.pk3", "backup\\main.pk3", "backup\\MAIN.PK3",
+         false, 58},
+        {"its name taken in another non-ASCII case", "main.pk3", "backup\\\xC3\xA9_mod.pk3",
+         "backup\\\xC3\x89_mod.pk3", false, 58},
+        {"held open by a game", "main.pk3", "backup\\main.pk3", "", true, 75},
+        {"a missing file", "none.pk3", "backup\\none.pk3", "", false, 53},
+        {"a missing folder", "nodir\\x.pk3", "backup\\x.pk3", "", false, 76},
+        {"a folder", "backup", "main\\backup", "", false, 70},
+        {"into a missing folder", "main.pk3", "nodir\\main.pk3", "", false, 76},
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.what);
+        TempFolder t;
+        test::make_folder(t / "backup");
+        test::write_file(t / "main.pk3", "the archive");
+        if (*r.taken) test::write_file(t / r.taken, "someone else's");
+        HANDLE held = r.held ? CreateFileW(win32::widen(t / "main.pk3").c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
+                             : INVALID_HANDLE_VALUE;
+        Win32FileSystem fs;
+        const auto before = entries(t.path());
+        const auto before_backup = entries(t / "backup");
+        Moved moved = Moved::other_file_system;
+        CHECK(error_number([&] { moved = fs.move_file(t / r.from, t / r.to); }) == r.error);
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        if (r.error == 0) {
+            CHECK(moved == Moved::renamed);
+            CHECK(names(t.path()) == std::vector<std::string>{"backup"});
+            CHECK(test::read_file(t / r.to) == "the archive");
+        } else {
+            // Nothing was copied, renamed or made, hidden or not.
+            CHECK(entries(t.path()) == before);
+            CHECK(entries(t / "backup") == before_backup);
+            CHECK(test::read_file(t / "main.pk3") == "the archive");
+            if (*r.taken) CHECK(test::read_file(t / r.taken) == "someone else's");
+        }
+    }
+}
+
 TEST_CASE("a copy is whole and never replaces an existing file") {
     TempFolder t;
     Win32FileSystem fs;

@@ -3,15 +3,20 @@
 # each file must be whole in the content folder or in the backup folder (or both), and whatever
 # bears a file's name in the backup folder must be that file, whole. The mover runs in a copy of
 # the prefix WINEPREFIX names, or in a new one. PAKSCOUR_KILL_CYCLES sets the number of kills
-# (50 by default); cleans that finish before their kill come on top. Prints one count line.
+# (50 by default), PAKSCOUR_KILL_FILES the number of files (300); cleans that finish before their
+# kill come on top. Prints one count line.
 # With PAKSCOUR_KILL_MODE=restore it kills restores of the backup folder instead: the files start
 # in the backup folder, and whatever bears a file's name in the content folder must be it, whole.
+# PAKSCOUR_MOVER_PATH=copy in the environment makes every file take the copy path.
+# With PAKSCOUR_KILL_MODE=disk it kills nothing: on a small drive (a tmpfs mounted as T:, which
+# needs root) it cleans more than the drive's free space, which must succeed by renames and, on
+# the copy path, stop with error 61 "Disk full" with every file whole in the content folder.
 #   kill_test.sh WINE MOVER_EXE
 set -euo pipefail
 wine=$1
 mover=$2
 kills=${PAKSCOUR_KILL_CYCLES:-50}
-file_count=300
+file_count=${PAKSCOUR_KILL_FILES:-300}
 stamp=061226140509  # the mover's fixed clock
 temp_prefix=.pakscour-copy-
 mode=${PAKSCOUR_KILL_MODE:-clean}
@@ -19,8 +24,10 @@ export WINEDEBUG=-all
 
 work=$(mktemp -d /tmp/pakscour-kill.XXXXXX)
 server_prefix=""
+small=""
 cleanup() {
     if [ -n "$server_prefix" ]; then WINEPREFIX=$server_prefix wineserver -k 2>/dev/null || true; fi
+    if [ -n "$small" ]; then umount "$small" 2>/dev/null || umount -l "$small" || true; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -35,6 +42,46 @@ wineserver -w
 # One server for all cycles, so that each start of the mover is quick; its output must not
 # hold the caller's pipes open.
 wineserver -p </dev/null >/dev/null 2>&1
+
+# Three files of 12 MiB on a drive of 40 MiB, with 1.5 MiB taken besides: the free space left is
+# no whole number of the copy's 1 MiB writes, so the write that fills the drive writes part of
+# its bytes first.
+if [ "$mode" = disk ]; then
+    small=$work/small
+    mkdir "$small"
+    mount -t tmpfs -o size=40m tmpfs "$small" ||
+        { small=""; echo "kill_test: mounting a tmpfs needs root" >&2; exit 1; }
+    ln -sfn "$small" "$WINEPREFIX/dosdevices/t:"
+    main=$small/disktest/Main
+    mkdir -p "$main"
+    for i in 1 2 3; do head -c 12M /dev/urandom >"$main/mod_$i.pk3"; done
+    head -c 1500K /dev/zero >"$small/taken"
+    free_kib=$(df -k --output=avail "$small" | tail -1 | tr -d ' ')
+    (cd "$main" && sha1sum -- *.pk3) >"$work/disk.sums"
+    status=0
+    PAKSCOUR_MOVER_PATH=copy "$wine" "$mover" 'T:\disktest' >/dev/null 2>"$work/copy.err" ||
+        status=$?
+    copied=$(sed -n 's/.*Error number: *\([0-9]*\).*/\1/p' "$work/copy.err")
+    left=$(find "$main/061226140509" -mindepth 1 | wc -l)
+    if [ "$status" != 1 ] || [ "$copied" != 61 ] || [ "$left" != 0 ] ||
+        ! (cd "$main" && sha1sum --quiet -c "$work/disk.sums"); then
+        echo "kill_test: FAILED: the copy of 36 MiB to a drive with $free_kib KiB free should stop" \
+            "with 61, every file whole where it was and nothing left in the backup folder;" \
+            "exit $status, $left left, $(cat "$work/copy.err")" >&2
+        exit 1
+    fi
+    rmdir "$main/061226140509"
+    PAKSCOUR_MOVER_PATH=rename "$wine" "$mover" 'T:\disktest' >/dev/null 2>"$work/rename.err" ||
+        { echo "kill_test: FAILED: the clean by rename: $(cat "$work/rename.err")" >&2; exit 1; }
+    if [ -n "$(find "$main" -maxdepth 1 -type f)" ] ||
+        ! (cd "$main/061226140509" && sha1sum --quiet -c "$work/disk.sums"); then
+        echo "kill_test: FAILED: the clean by rename did not move every file whole" >&2
+        exit 1
+    fi
+    echo "disk: 36 MiB cleaned on a drive with $free_kib KiB free: by rename, all moved; on the" \
+        "copy path, error $copied, nothing lost"
+    exit 0
+fi
 
 # The files, with random sizes up to 48 KiB, each a slice of one random text at a random place;
 # the first one is empty.
@@ -175,7 +222,8 @@ while [ "$killed" -lt "$kills" ] && [ "$cycles" -lt $((2 * kills + 10)) ]; do
         fi
     fi
 done
-echo "$mode kill cycles: $cycles, killed: $killed ($staging before naming, $naming while naming," \
+echo "$mode kill cycles (${PAKSCOUR_MOVER_PATH:-rename} path): $cycles, killed: $killed" \
+    "($staging before naming, $naming while naming," \
     "$deleting while deleting, $after after the last delete), finished first: $finished_first," \
     "files lost: $lost_total, partial files under a backup name: $partial_total," \
     "one clean: $((first_took_us / 1000)) ms, $(($(date +%s) - begin)) s in all"

@@ -2,7 +2,9 @@
 // Duty folder INSTALL_FOLDER\Main with the real Win32 file system, writing one byte to its
 // standard output just before the clean starts and, when it completes, the seconds it took to
 // its standard error. Exit status 0 when the clean completed. With PAKSCOUR_MOVER_MODE set to
-// "restore" it puts the backup folder Main\061226140509 back instead.
+// "restore" it puts the backup folder Main\061226140509 back instead. With PAKSCOUR_MOVER_PATH set
+// to "copy" every file takes the copy path, as where the two folders are on different file
+// systems.
 #include <windows.h>
 
 #include <cstdio>
@@ -10,6 +12,7 @@
 #include <string>
 
 #include "clean_rig.h"
+#include "copying_file_system.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_file_system.h"
 
@@ -19,7 +22,11 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: win32_mover INSTALL_FOLDER\n");
         return 2;
     }
-    win32::Win32FileSystem fs;
+    const char* path = std::getenv("PAKSCOUR_MOVER_PATH");
+    win32::Win32FileSystem renaming;
+    test::CopyingFileSystem copying;
+    FileSystem& fs =
+        path && std::string(path) == "copy" ? static_cast<FileSystem&>(copying) : renaming;
     test::CleanRig rig(fs, win32::narrow(argv[1]));
     DWORD written = 0;
     if (!WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "s", 1, &written, nullptr) || written != 1)

@@ -84,6 +84,15 @@ class RefusingFileSystem : public Win32FileSystem {
     std::wstring refused_;
 };
 
+// Counts the copies staged: a move by rename stages none.
+struct Staging : Win32FileSystem {
+    std::uint64_t stage_copy(const std::string& from, const std::string& to) override {
+        ++staged;
+        return Win32FileSystem::stage_copy(from, to);
+    }
+    int staged = 0;
+};
+
 }  // namespace
 
 TEST_CASE("the VirtualStore copy of a path below a protected folder") {
@@ -232,7 +241,7 @@ TEST_CASE("refused with no VirtualStore copy of the folder: nothing is made and 
     CHECK_FALSE(test::exists(install.real + "\\" + stamp));
 }
 
-TEST_CASE("a refused delete takes back the copies it made, never an older backup's") {
+TEST_CASE("a file held open stays where it is, with no copy of it, nor an older backup's touched") {
     // An earlier clean in the same second (or in the hour repeated when daylight saving ends)
     // left a backup folder of the same stamp in the VirtualStore.
     Install install;
@@ -249,7 +258,7 @@ TEST_CASE("a refused delete takes back the copies it made, never an older backup
                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         REQUIRE(held.back() != INVALID_HANDLE_VALUE);
     }
-    Win32FileSystem fs;
+    Staging fs;
     test::FixedClock clock;
     // Cleaned again and again while the game holds them: each file stays in one place.
     for (const char* time : {"14:05:09", "14:05:10"}) {
@@ -269,6 +278,7 @@ TEST_CASE("a refused delete takes back the copies it made, never an older backup
             CHECK(test::read_file(older + "\\" + name) == std::string("older ") + name);
         }
     }
+    CHECK(fs.staged == 0);
     for (HANDLE h : held) CloseHandle(h);
     clock.time = "14:05:11";
     test::CleanRig rig(fs, clock, game);
@@ -295,6 +305,8 @@ TEST_CASE("a backup put back goes where the games see it; a name taken again sta
         test::write_file(install.store + "\\ro.pk3", "read-only");
         test::set_attributes(install.store + "\\ro.pk3", FILE_ATTRIBUTE_READONLY);
         test::write_file(install.real + "\\clash.pk3", "old");
+        const std::string accented = "\\\xC3\xA9_mod.pk3", twin = "\\\xC3\x89_MOD.PK3";
+        test::write_file(install.real + accented, "old accented");
         RefusingFileSystem fs(r.refused ? program_files : "Q:\\nowhere");
         test::CleanRig rig(fs, game);
         REQUIRE(rig.clean());
@@ -303,22 +315,30 @@ TEST_CASE("a backup put back goes where the games see it; a name taken again sta
         REQUIRE(test::read_file(backup + "\\alien.pk3") == "virtual");
         // The game downloads clash.pk3 again, into the VirtualStore.
         test::write_file(install.store + "\\CLASH.PK3", "new");
+        // And a name that differs only in a non-ASCII case, where the files go back to: Windows
+        // folds it, and the file stays in the backup folder too.
+        const std::string& into = r.refused ? install.store : install.real;
+        test::write_file(into + twin, "new accented");
 
         REQUIRE(rig.restore());
         CHECK(rig.app.boxes.empty());
-        const std::string& into = r.refused ? install.store : install.real;
         CHECK(test::read_file(into + "\\alien.pk3") == "virtual");
         CHECK(test::read_file(into + "\\ro.pk3") == "read-only");
         CHECK(test::read_file(backup + "\\clash.pk3") == "old");
         CHECK(test::read_file(install.store + "\\CLASH.PK3") == "new");
+        CHECK(test::read_file(backup + accented) == "old accented");
+        CHECK(test::read_file(into + twin) == "new accented");
         CHECK_FALSE(test::exists(backup + "\\alien.pk3"));
         CHECK_FALSE(test::exists(backup + "\\ro.pk3"));
         CHECK(rig.ctl("lblStatusBar").caption() ==
-              "2 archives moved back from: " + backup + "; 1 stayed there, its name already taken");
+              "2 archives moved back from: " + backup +
+                  "; 2 stayed there, their names already taken");
         // Once the name is free again, the rest comes back and the folder goes.
         DeleteFileW(win32::widen(install.store + "\\CLASH.PK3").c_str());
+        DeleteFileW(win32::widen(into + twin).c_str());
         REQUIRE(rig.restore());
         CHECK(test::read_file(into + "\\clash.pk3") == "old");
+        CHECK(test::read_file(into + accented) == "old accented");
         CHECK_FALSE(test::exists(backup));
     }
 }

@@ -126,7 +126,7 @@ std::uint64_t StagedCopies::stage(const std::wstring& source, const std::wstring
               folder,
               0,
               {},
-              CommittedCopy{narrow(source), narrow(target), from, to, identity}};
+              CommittedCopy{narrow(source), narrow(target), from, to, identity, {}}};
     buffer_.resize(buffer_size);
     copies_.reserve(copies_.size() + 1);
 
@@ -162,15 +162,17 @@ std::uint64_t StagedCopies::stage(const std::wstring& source, const std::wstring
             break;
         }
         if (got == 0) break;
-        DWORD put = 0;
-        if (!WriteFile(out.h, buffer_.data(), got, &put, nullptr)) {
-            failure = GetLastError();
-            break;
+        // Wine answers a write that fills the disk as done, with fewer bytes written; the rest,
+        // written again, fails with the cause itself (ERROR_DISK_FULL).
+        for (DWORD done = 0; failure == ERROR_SUCCESS && done < got;) {
+            DWORD put = 0;
+            if (!WriteFile(out.h, buffer_.data() + done, got - done, &put, nullptr))
+                failure = GetLastError();
+            else if (put == 0)
+                failure = ERROR_WRITE_FAULT;
+            done += put;
         }
-        if (put != got) {
-            failure = ERROR_WRITE_FAULT;
-            break;
-        }
+        if (failure != ERROR_SUCCESS) break;
         copied += got;
     }
     LARGE_INTEGER written{};
@@ -202,17 +204,19 @@ std::uint64_t StagedCopies::stage(const std::wstring& source, const std::wstring
 
 void StagedCopies::finish(std::vector<Copy>& batch, std::vector<DWORD>& errors) {
     // Each copy gets its final attributes and times, then it is flushed, with its metadata.
+    // Who it is then is who it will be under its final name: a take-back later removes it
+    // only while it is still this file.
     std::atomic<std::size_t> next{0};
     auto work = [&] {
         for (std::size_t i; (i = next++) < batch.size();) {
-            const Copy& copy = batch[i];
+            Copy& copy = batch[i];
             FILE_BASIC_INFO basic{};
             basic.CreationTime.QuadPart = copy.times[0];
             basic.LastAccessTime.QuadPart = copy.times[1];
             basic.LastWriteTime.QuadPart = copy.times[2];
             basic.FileAttributes = copy.attributes;
             if (!SetFileInformationByHandle(copy.file, FileBasicInfo, &basic, sizeof basic) ||
-                !FlushFileBuffers(copy.file))
+                !FlushFileBuffers(copy.file) || !identity_of(copy.file, copy.named.named))
                 errors[i] = GetLastError();
         }
     };

@@ -34,10 +34,10 @@ class StagedCopies {
                         const std::string& from, const std::string& to);
 
     // Gives each staged copy the source's attributes (read-only included) and times, flushes
-    // it, and names it, in the order staged. Returns the copies that now bear their final
-    // names; the others are removed and `failure` describes the first of them. Out of memory,
-    // it flushes on the calling thread alone, or names none and fails with 7: it never ends
-    // the program and leaves no handle or hidden copy behind.
+    // it, records who it is (CommittedCopy::named), and names it, in the order staged. Returns the
+    // copies that now bear their final names; the others are removed and `failure` describes the
+    // first of them. Out of memory, it flushes on the calling thread alone, or names none and fails
+    // with 7: it never ends the program and leaves no handle or hidden copy behind.
     std::vector<CommittedCopy> commit(RuntimeError& failure);
 
   private:

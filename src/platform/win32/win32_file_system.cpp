@@ -72,6 +72,46 @@ bool set_attributes(HANDLE file, DWORD attributes) {
     return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != 0;
 }
 
+// Deletes the file at the exact place `path` (no VirtualStore choice) while it is still the file
+// `expected`: opened with delete access and sharing reads only, checked on that handle, and
+// deleted through it, so that nothing can take its place in between. While the handle is open
+// nobody can rename, replace or write the file; one who holds it open otherwise makes the open
+// fail, which refuses the delete. A link or a folder put in its place opens as itself, and is not
+// the file expected. A read-only file loses the attribute just before, and gets it back if the
+// delete is refused. False when the place is empty or holds another file; a refusal raises,
+// naming `text`.
+bool delete_exactly(const std::string& path, const FileIdentity& expected,
+                    const std::string& text) {
+    const Handle file(CreateFileW(
+        extended_path(widen(path)).c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+        FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) {
+        const DWORD e = GetLastError();
+        if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) return false;
+        raise_win32_error(e, text);
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    FileIdentity now;
+    if (!GetFileInformationByHandle(file.h, &info) || !identity_of(file.h, now))
+        raise_win32_error(GetLastError(), text);
+    if (now != expected || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+
+    const DWORD attributes = info.dwFileAttributes;
+    const bool read_only = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (read_only &&
+        !set_attributes(file.h, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
+        raise_win32_error(GetLastError(), text);
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (!SetFileInformationByHandle(file.h, FileDispositionInfo, &disposition,
+                                    sizeof disposition)) {
+        const DWORD e = GetLastError();
+        if (read_only) set_attributes(file.h, attributes);
+        raise_win32_error(e, text);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool wildcard_match(std::wstring_view name, std::wstring_view pattern) {
@@ -209,6 +249,30 @@ std::wstring Win32FileSystem::where(const std::wstring& path) const {
     return path;
 }
 
+Moved Win32FileSystem::move_file(const std::string& from, const std::string& to) {
+    const std::wstring requested = widen(from);
+    const std::wstring source = where(requested);
+    const std::string source_text = source == requested ? from : narrow(source);
+    const std::wstring source_path = extended_path(source);
+    // Only a plain file moves: a folder or a link put in the file's place stays where it is.
+    const DWORD attributes = GetFileAttributesW(source_path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) raise_win32_error(GetLastError(), source_text);
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        raise_error(err::permission_denied, source_text);
+    // Neither replacing nor copying: the file keeps its data where it is and only changes its
+    // name, or nothing happens at all.
+    if (MoveFileExW(source_path.c_str(), extended_path(widen(to)).c_str(), 0))
+        return Moved::renamed;
+    const DWORD e = GetLastError();
+    if (e == ERROR_NOT_SAME_DEVICE) return Moved::other_file_system;
+    raise_win32_error(e, e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_EXISTS ? to : source_text);
+}
+
+void Win32FileSystem::flush_moves() {
+    // Nothing to do: Windows cannot flush a folder's entries, and NTFS journals each rename, so
+    // that after a crash the file bears one of its two names, whole.
+}
+
 std::uint64_t Win32FileSystem::stage_copy(const std::string& from, const std::string& to) {
     const std::wstring requested = widen(from);
     const std::wstring source = where(requested);
@@ -220,42 +284,11 @@ std::vector<CommittedCopy> Win32FileSystem::commit_copies(RuntimeError& failure)
 }
 
 bool Win32FileSystem::delete_original(const CommittedCopy& copy) {
-    // Sharing reads only: while this handle is open nobody can rename, replace or write the
-    // file; one who holds it open otherwise makes the open fail, which refuses the delete. A
-    // link or a folder put in its place opens as itself, and is not the file copied.
-    const Handle file(CreateFileW(
-        extended_path(widen(copy.source)).c_str(),
-        DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!file) {
-        const DWORD e = GetLastError();
-        if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) return false;
-        raise_win32_error(e, copy.windows_source);
-    }
-    BY_HANDLE_FILE_INFORMATION info;
-    FileIdentity now;
-    if (!GetFileInformationByHandle(file.h, &info) || !identity_of(file.h, now))
-        raise_win32_error(GetLastError(), copy.windows_source);
-    if (now != copy.original || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return false;
-
-    const DWORD attributes = info.dwFileAttributes;
-    const bool read_only = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (read_only &&
-        !set_attributes(file.h, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
-        raise_win32_error(GetLastError(), copy.windows_source);
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    if (!SetFileInformationByHandle(file.h, FileDispositionInfo, &disposition,
-                                    sizeof disposition)) {
-        const DWORD e = GetLastError();
-        if (read_only) set_attributes(file.h, attributes);
-        raise_win32_error(e, copy.windows_source);
-    }
-    return true;
+    return delete_exactly(copy.source, copy.original, copy.windows_source);
 }
 
-void Win32FileSystem::remove_copy(const CommittedCopy& copy) {
-    delete_at(extended_path(widen(copy.copy)), copy.windows_copy);
+bool Win32FileSystem::remove_copy(const CommittedCopy& copy) {
+    return delete_exactly(copy.copy, copy.named, copy.windows_copy);
 }
 
 void Win32FileSystem::delete_file(const std::string& path) {

@@ -1,9 +1,10 @@
 // The file system over Win32, as the games see it: a content folder below a protected folder
 // (Program Files) is listed together with its VirtualStore copy, each name once, and a file is
-// copied from and deleted where it really is. Enumerations return only plain, visible files;
-// copies are staged in hidden temporary files and named in batches once they are on disk. Every
-// call takes its path in the extended-length form ("\\?\"), so deep folders and names like
-// devices work; reports name the ordinary paths.
+// moved from where it really is. Enumerations return only plain, visible files. A file moves by
+// one MoveFileExW that neither replaces nor copies; only where that answers that the two places
+// are on different file systems is it copied (staged in a hidden temporary file, named in a batch
+// once on disk) and its original deleted. Every call takes its path in the extended-length form
+// ("\\?\"), so deep folders and names like devices work; reports name the ordinary paths.
 #pragma once
 
 #include <set>
@@ -35,6 +36,12 @@ class Win32FileSystem : public FileSystem {
     // (or its parent exists only in the VirtualStore), makes it in the VirtualStore copy
     // instead, if the copy's parent exists. Returns the path of the folder made.
     std::string create_folder(const std::string& path) override;
+    // Renames the file where it really is (its VirtualStore copy when there is one) to `to`,
+    // which must be on the same drive. A folder or link in the file's place raises 70; where
+    // Windows answers ERROR_NOT_SAME_DEVICE, nothing is touched and the file must be copied.
+    Moved move_file(const std::string& from, const std::string& to) override;
+    // Does nothing: a folder cannot be flushed on Windows, and NTFS keeps each rename atomic.
+    void flush_moves() override;
     std::uint64_t stage_copy(const std::string& from, const std::string& to) override;
     std::vector<CommittedCopy> commit_copies(RuntimeError& failure) override;
     // Opens the original at the exact path it was copied from (the real folder or its
@@ -43,9 +50,10 @@ class Win32FileSystem : public FileSystem {
     // handle: nothing can take its place in between. A read-only original loses the attribute
     // just before, and gets it back if the delete is refused.
     bool delete_original(const CommittedCopy& copy) override;
-    // Removes the copy at the exact path it was named at, read-only or not; never looks in the
-    // VirtualStore.
-    void remove_copy(const CommittedCopy& copy) override;
+    // Removes the copy at the exact path it was named at, read-only or not, in the same way and
+    // only while it is still the copy named (never looking in the VirtualStore); false, leaving
+    // it, when that place is empty or another file holds it now.
+    bool remove_copy(const CommittedCopy& copy) override;
     // Deletes the file where it really is; a read-only file loses the attribute just before.
     void delete_file(const std::string& path) override;
 
