@@ -117,8 +117,9 @@ Round adversary_round(const fs::path& base, std::mt19937& random, unsigned round
     ::close(out[0]);
 
     Round result;
-    // From a few actions per clean to dozens: the wait before each, up to 0.3 ms to 38 ms.
-    std::uniform_int_distribution<int> pause(0, 300 << (random() % 8));
+    // From a few actions per clean to dozens, for a clean by rename that takes a millisecond
+    // as for one that copies: the wait before each, up to 0.02 ms to 40 ms.
+    std::uniform_int_distribution<int> pause(0, 20 << (random() % 12));
     int status = 0;
     while (::waitpid(pid, &status, WNOHANG) == 0) {
         std::this_thread::sleep_for(std::chrono::microseconds(pause(random)));
