@@ -118,7 +118,7 @@ RestoreResult restore_backup(FileSystem& fs, const BackupFolder& backup,
 }
 
 std::string restore_status_text(const BackupFolder& backup, const RestoreResult& r) {
-    std::string text = plural(r.moved, "archive", "archives") + " moved back from: " + backup.path;
+    std::string text = plural(r.moved, "file", "files") + " moved back from: " + backup.path;
     if (r.taken == 1) text += "; 1 stayed there, its name already taken";
     if (r.taken > 1)
         text += "; " + std::to_string(r.taken) + " stayed there, their names already taken";

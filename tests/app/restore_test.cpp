@@ -78,7 +78,7 @@ TEST_CASE("a clean, then a restore, gives the content folder back byte for byte"
     CHECK(r.rig.ctl("List1").list_count() == 42);
     CHECK(r.rig.ctl("cmdClean").enabled());
     CHECK(r.rig.ctl("lblStatusBar").caption() ==
-          "42 archives moved back from: C:\\Games\\CoD\\Main\\" + stamp);
+          "42 files moved back from: C:\\Games\\CoD\\Main\\" + stamp);
     CHECK_FALSE(r.rig.ctx.state.backup_made);
     CHECK(r.rig.app.boxes.empty());
 }
@@ -110,7 +110,7 @@ TEST_CASE("a name taken again in the content folder stays in the backup, untouch
     CHECK(read_file(r.backup() / "sub/x.pk3") == "stays");
     CHECK_FALSE(fs::exists(r.main_folder() / ".hidden"));
     CHECK(r.rig.ctl("lblStatusBar").caption() ==
-          "1 archive moved back from: C:\\Games\\CoD\\Main\\" + stamp +
+          "1 file moved back from: C:\\Games\\CoD\\Main\\" + stamp +
               "; 3 stayed there, their names already taken");
     // The folder is still there, and the status line opens it.
     CHECK(r.rig.ctx.state.backup_made);

@@ -48,7 +48,7 @@ TEST_CASE("a restore that stops part way leaves every file in exactly one place"
         if (taken) {
             CHECK(rig.app.boxes.empty());
             CHECK(rig.ctl("lblStatusBar").caption() ==
-                  "5 archives moved back from: C:\\Games\\CoD\\Main\\061226140509; 1 stayed "
+                  "5 files moved back from: C:\\Games\\CoD\\Main\\061226140509; 1 stayed "
                   "there, its name already taken");
         } else {
             REQUIRE(rig.app.boxes.size() == 1);

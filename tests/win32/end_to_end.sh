@@ -147,7 +147,7 @@ drive gone "Restore a Backup" $step_ms || fail "the restore window stayed"
 [ "$(main_sums)" = "$before_clean" ] || fail "the restore did not give Main back byte for byte"
 [ ! -e "$backup" ] || fail "the emptied backup folder stayed"
 status=$(drive texts "Pakscour v2.1" | grep ' moved back from: ' || true)
-[ "$status" = "2 archives moved back from: C:\\Games\\CoD\\Main\\$stamp" ] ||
+[ "$status" = "2 files moved back from: C:\\Games\\CoD\\Main\\$stamp" ] ||
     fail "status after the restore: '$status'"
 items=$(drive items "Pakscour v2.1" | sort | tr '\n' ' ')
 [ "$items" = "mod_fun.pk3 zz_alien.pk3 " ] || fail "restored aliens listed as: $items"

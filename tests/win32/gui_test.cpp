@@ -337,7 +337,7 @@ TEST_CASE("Restore a Backup: a modal window of the main window, its newest backu
     CHECK(test::read_file(rig.games / "CoD\\Main\\mod.pk3") == "alien two");
     CHECK(rig.list_count() == 2);
     CHECK(test::exists(rig.games / "CoD\\Main\\010125000000\\old.pk3"));
-    CHECK(window_text(rig.control("lblStatusBar")).rfind("2 archives moved back from: ", 0) == 0);
+    CHECK(window_text(rig.control("lblStatusBar")).rfind("2 files moved back from: ", 0) == 0);
 
     // Alt+B, the list label's access key, goes to the list; a double click on an entry
     // restores it.

@@ -331,7 +331,7 @@ TEST_CASE("a backup put back goes where the games see it; a name taken again sta
         CHECK_FALSE(test::exists(backup + "\\alien.pk3"));
         CHECK_FALSE(test::exists(backup + "\\ro.pk3"));
         CHECK(rig.ctl("lblStatusBar").caption() ==
-              "2 archives moved back from: " + backup +
+              "2 files moved back from: " + backup +
                   "; 2 stayed there, their names already taken");
         // Once the name is free again, the rest comes back and the folder goes.
         DeleteFileW(win32::widen(install.store + "\\CLASH.PK3").c_str());
@@ -377,7 +377,7 @@ TEST_CASE("backup folders of the real folder and of the VirtualStore are listed 
     CHECK(test::read_file(install.real + "\\a.pk3") == "vs");
     CHECK_FALSE(test::exists(install.store + "\\050126100000"));
     CHECK(rig.ctl("lblStatusBar").caption() ==
-          "1 archive moved back from: " + install.store + "\\050126100000");
+          "1 file moved back from: " + install.store + "\\050126100000");
 }
 
 }  // namespace pakscour
