@@ -18,7 +18,7 @@ RegHandle hive_from_name(const std::string& name);
 
 // The module and its state, which lives for the whole run and is shared by every read.
 class WR {
-public:
+  public:
     WR(RegistryStore& store, AppServices& app) : store_(store), app_(app) {}
 
     // Replaces `key_path` by its sub-key path and sets `hive` to the root key's handle. A
@@ -35,7 +35,7 @@ public:
     std::string value_buffer;
     std::uint32_t value_buffer_size = 0;
 
-private:
+  private:
     RegistryStore& store_;
     AppServices& app_;
 };

@@ -9,7 +9,7 @@
 namespace pakscour {
 
 class Program {
-public:
+  public:
     explicit Program(Platform platform);
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -20,7 +20,7 @@ public:
     // Loads and shows frmSplash.
     void start();
 
-private:
+  private:
     Context ctx_;
     WR wr_;
 };

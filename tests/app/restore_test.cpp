@@ -109,9 +109,9 @@ TEST_CASE("a name taken again in the content folder stays in the backup, untouch
     CHECK(read_file(r.backup() / ".hidden") == "stays");
     CHECK(read_file(r.backup() / "sub/x.pk3") == "stays");
     CHECK_FALSE(fs::exists(r.main_folder() / ".hidden"));
-    CHECK(r.rig.ctl("lblStatusBar").caption() ==
-          "1 file moved back from: C:\\Games\\CoD\\Main\\" + stamp +
-              "; 3 stayed there, their names already taken");
+    CHECK(r.rig.ctl("lblStatusBar").caption() == "1 file moved back from: C:\\Games\\CoD\\Main\\" +
+                                                     stamp +
+                                                     "; 3 stayed there, their names already taken");
     // The folder is still there, and the status line opens it.
     CHECK(r.rig.ctx.state.backup_made);
     CHECK(r.rig.ctx.state.backup_path == "C:\\Games\\CoD\\Main\\" + stamp);

@@ -26,7 +26,7 @@ struct MessageBoxCall {
 };
 
 class RecordingApp : public AppServices {
-public:
+  public:
     void message_box(const std::string& text, const std::string& title) override {
         boxes.push_back({text, title});
     }
@@ -56,7 +56,7 @@ struct ShellCall {
 };
 
 class RecordingShell : public Shell {
-public:
+  public:
     std::int32_t execute(std::uintptr_t owner, const std::optional<std::string>& verb,
                          const std::string& file, const std::optional<std::string>& parameters,
                          const std::optional<std::string>& directory,
@@ -72,7 +72,7 @@ public:
 };
 
 class FixedClock : public Clock {
-public:
+  public:
     std::string date_text() override { return date; }
     std::string time_text() override { return time; }
     std::string date = "06/12/2026";

@@ -331,8 +331,7 @@ TEST_CASE("a backup put back goes where the games see it; a name taken again sta
         CHECK_FALSE(test::exists(backup + "\\alien.pk3"));
         CHECK_FALSE(test::exists(backup + "\\ro.pk3"));
         CHECK(rig.ctl("lblStatusBar").caption() ==
-              "2 files moved back from: " + backup +
-                  "; 2 stayed there, their names already taken");
+              "2 files moved back from: " + backup + "; 2 stayed there, their names already taken");
         // Once the name is free again, the rest comes back and the folder goes.
         DeleteFileW(win32::widen(install.store + "\\CLASH.PK3").c_str());
         DeleteFileW(win32::widen(into + twin).c_str());

@@ -7,7 +7,10 @@
 namespace pakscour::forms {
 
 MenuItem::MenuItem(Form& form, std::string name, std::string caption, std::string parent)
-    : form_(&form), name_(std::move(name)), caption_(std::move(caption)), parent_(std::move(parent)) {}
+    : form_(&form),
+      name_(std::move(name)),
+      caption_(std::move(caption)),
+      parent_(std::move(parent)) {}
 
 void MenuItem::notify(Property p) {
     if (auto* o = form_->observer()) o->menu_changed(*this, p);

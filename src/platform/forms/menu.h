@@ -11,7 +11,7 @@ class Form;
 enum class Property;
 
 class MenuItem {
-public:
+  public:
     MenuItem(Form& form, std::string name, std::string caption, std::string parent);
     MenuItem(const MenuItem&) = delete;
     MenuItem& operator=(const MenuItem&) = delete;
@@ -35,7 +35,7 @@ public:
 
     std::function<void()> on_click;
 
-private:
+  private:
     void notify(Property p);
 
     Form* form_;
