@@ -22,8 +22,8 @@ client.
 Pakscour finds these games in a Wine prefix from the registry entries their
 installers wrote, lists every archive in the chosen game's content folder
 that is not one the game shipped with, and moves those into a new backup
-folder named after the date and time. Each file is copied completely to disk
-before the original is removed, so nothing is lost.]=])
+folder named after the date and time. Each file moves there by one rename
+within its drive, so a clean needs no free space and nothing is lost.]=])
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # A utility for games: Debian's games section is for games themselves, installed in /usr/games.
