@@ -54,7 +54,7 @@ MoveResult move_files(FileSystem& fs, const std::string& from, const std::string
                 copy_then_delete(fs, source, target, result);
         } catch (const RuntimeError& e) {
             if (keep_taken && e.number == err::file_exists) {
-                result.taken.push_back(name);
+                ++result.taken;
                 continue;
             }
             flush_quietly(fs);

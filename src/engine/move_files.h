@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "platform/file_system.h"
 
@@ -19,8 +18,8 @@ struct MoveResult {
     // Copied, but the original stayed too: another program had changed, replaced or removed
     // it after the copy, or it could not be deleted and then not put back under its name.
     std::size_t in_both = 0;
-    // The names that `to` already had, left where they were (only when taken names are kept).
-    std::vector<std::string> taken;
+    // Files whose names `to` already had, left where they were (only when taken names are kept).
+    std::size_t taken = 0;
     std::size_t moved() const { return renamed + copied; }
 };
 

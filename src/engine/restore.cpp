@@ -111,7 +111,7 @@ RestoreResult restore_backup(FileSystem& fs, const BackupFolder& backup,
     r.target = fs.writable_folder(content);
     const MoveResult moved = move_files(fs, backup.path + "\\", r.target, names, true);
     r.moved = static_cast<int>(moved.moved());
-    r.taken += static_cast<int>(moved.taken.size());
+    r.taken += static_cast<int>(moved.taken);
     r.in_both = static_cast<int>(moved.in_both);
     r.removed = fs.remove_empty_folder(backup.path);
     return r;

@@ -38,6 +38,22 @@ void fill(const FakePrefix& prefix) {
     prefix.file("Games/CoD/Main/pak0.pk3", "stock");
 }
 
+// The ten files in a fresh prefix in memory, cleaned through a FaultyFileSystem over the real
+// one that fails operation `fail_at` with `kind` and, with `copy_only`, copies every file.
+struct FaultyClean {
+    FaultyClean(bool copy_only, int fail_at = -1, std::int32_t kind = 0)
+        : faulty(real, wine, fail_at, kind) {
+        fill(prefix);
+        faulty.copy_only = copy_only;
+    }
+    FakePrefix prefix{memory_folder()};
+    posix::WinePrefix wine{prefix.root()};
+    posix::PosixFileSystem real{wine};
+    FaultyFileSystem faulty;
+    FixedClock clock;
+    CleanRig rig{faulty, clock};
+};
+
 // Where one operation of a clean that runs without faults stands: the files the clean has
 // taken up before it and with it (in list order), and the file it concerns.
 struct Step {
@@ -48,18 +64,11 @@ struct Step {
 
 // The operations of a fault-free clean that renames, or copies, each file, one step each.
 std::vector<Step> steps_of(bool copy_only) {
-    FakePrefix prefix(memory_folder());
-    fill(prefix);
-    const posix::WinePrefix wine(prefix.root());
-    posix::PosixFileSystem real(wine);
-    FaultyFileSystem logging(real, wine, -1, 0);
-    logging.copy_only = copy_only;
-    FixedClock clock;
-    CleanRig rig(logging, clock);
-    REQUIRE(rig.clean());
+    FaultyClean t(copy_only);
+    REQUIRE(t.rig.clean());
     std::vector<Step> steps;
     std::vector<std::string> order;  // files in the order they were taken up
-    for (const std::string& entry : logging.log) {
+    for (const std::string& entry : t.faulty.log) {
         Step s;
         s.op = entry.substr(0, entry.find(' '));
         if (s.op == "move") order.push_back(base_name(entry));
@@ -86,14 +95,9 @@ TEST_CASE("a failing folder creation, move, copy, commit or delete loses no file
                 CAPTURE(fail_at);
                 CAPTURE(step.op);
                 CAPTURE(kind);
-                FakePrefix prefix(memory_folder());
-                fill(prefix);
-                const posix::WinePrefix wine(prefix.root());
-                posix::PosixFileSystem real(wine);
-                FaultyFileSystem faulty(real, wine, fail_at, kind);
-                faulty.copy_only = copy_only;
-                FixedClock clock;
-                CleanRig rig(faulty, clock);
+                FaultyClean t(copy_only, fail_at, kind);
+                const FakePrefix& prefix = t.prefix;
+                CleanRig& rig = t.rig;
 
                 CHECK_FALSE(rig.clean());
                 REQUIRE(rig.app.boxes.size() == 1);
@@ -105,7 +109,7 @@ TEST_CASE("a failing folder creation, move, copy, commit or delete loses no file
                 CHECK(rig.app.boxes[0].title == "Error in Pakscour V2.1");
                 // The item concerned: the source or the target of a move or copy, the copy
                 // whose commit failed, the original whose delete failed.
-                const std::string& item = faulty.failed_item;
+                const std::string& item = t.faulty.failed_item;
                 REQUIRE_FALSE(item.empty());
 
                 // The file the failure stops at stays untouched, those before it are moved.
@@ -141,15 +145,11 @@ TEST_CASE("a failing folder creation, move, copy, commit or delete loses no file
 }
 
 TEST_CASE("a delete refused on every clean leaves one file in one place, never a pile of copies") {
-    FakePrefix prefix(memory_folder());
-    fill(prefix);
-    const posix::WinePrefix wine(prefix.root());
-    posix::PosixFileSystem real(wine);
-    FaultyFileSystem faulty(real, wine, -1, 0);
-    faulty.refused = {file_name(3), file_name(7)};
-    faulty.copy_only = true;
-    FixedClock clock;
-    CleanRig rig(faulty, clock);
+    FaultyClean t(true);
+    t.faulty.refused = {file_name(3), file_name(7)};
+    const FakePrefix& prefix = t.prefix;
+    CleanRig& rig = t.rig;
+    FixedClock& clock = t.clock;
     const fs::path content = prefix.c("Games/CoD/Main");
     // Each click meets the first refused file still there, in a backup folder of its own.
     for (const char* time : {"14:05:09", "14:05:10", "14:05:11"}) {
@@ -197,12 +197,9 @@ TEST_CASE("another program at work between a copy and the delete of its original
     };
     for (const Case& c : cases) {
         CAPTURE(c.what);
-        FakePrefix prefix(memory_folder());
-        fill(prefix);
-        const posix::WinePrefix wine(prefix.root());
-        posix::PosixFileSystem real(wine);
-        FaultyFileSystem faulty(real, wine, -1, 0);
-        faulty.copy_only = true;
+        FaultyClean t(true);
+        const FakePrefix& prefix = t.prefix;
+        FaultyFileSystem& faulty = t.faulty;
         if (c.refused) faulty.refused = {file_name(4)};
         const fs::path content = prefix.c("Games/CoD/Main");
         const fs::path backup = prefix.c(backup_rel);
@@ -217,8 +214,7 @@ TEST_CASE("another program at work between a copy and the delete of its original
                 prefix.file(std::string(backup_rel) + "/" + file_name(4), "a new download");
             }
         };
-        FixedClock clock;
-        CleanRig rig(faulty, clock);
+        CleanRig& rig = t.rig;
         const bool done = rig.clean();
         CHECK(done == !c.refused);
         const std::string bytes4 = file_bytes(4);

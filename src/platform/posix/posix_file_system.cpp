@@ -195,25 +195,12 @@ std::uint64_t PosixFileSystem::stage_copy(const std::string& from, const std::st
     // there is found in the folder's set of names (and one put there by another program
     // stops the commit); elsewhere the mapping finds it on disk and the batch's own set finds
     // it among the copies not yet named.
-    std::string_view made_name;
-    MadeFolder* made = made_folder_of(to, made_name);
-    fs::path folder_host;
-    std::string name;
-    std::u32string key;
-    if (made != nullptr) {
-        folder_host = made->host;
-        name = made_name;
-        key = case_key(name);
-        if (made->names.count(key) != 0) raise_error(err::file_exists, to);
-    } else {
-        const fs::path target = new_item(to);
-        struct stat existing;
-        if (::lstat(target.c_str(), &existing) == 0) raise_error(err::file_exists, to);
-        folder_host = target.parent_path();
-        name = target.filename().native();
-        key = key_in(folder_host, name);
-        if (staged_elsewhere_.count(key) != 0) raise_error(err::file_exists, to);
-    }
+    const Target target = new_target(to);
+    const fs::path& folder_host = target.folder;
+    std::string name = target.name;
+    MadeFolder* made = target.made;
+    std::u32string key = made != nullptr ? case_key(name) : key_in(folder_host, name);
+    if (made == nullptr && staged_elsewhere_.count(key) != 0) raise_error(err::file_exists, to);
 
     std::size_t folder = 0;
     if (const int e = staged_.watch(folder_host, folder); e != 0)
@@ -272,6 +259,24 @@ std::vector<CommittedCopy> PosixFileSystem::commit_copies(RuntimeError& failure)
     return committed;
 }
 
+PosixFileSystem::Target PosixFileSystem::new_target(const std::string& to) {
+    Target t;
+    std::string_view made_name;
+    t.made = made_folder_of(to, made_name);
+    if (t.made != nullptr) {
+        if (t.made->names.count(case_key(made_name)) != 0) raise_error(err::file_exists, to);
+        t.folder = t.made->host;
+        t.name = made_name;
+        return t;
+    }
+    const fs::path target = new_item(to);
+    struct stat existing;
+    if (::lstat(target.c_str(), &existing) == 0) raise_error(err::file_exists, to);
+    t.folder = target.parent_path();
+    t.name = target.filename().native();
+    return t;
+}
+
 fs::path PosixFileSystem::existing_entry(const std::string& path, struct stat& st) {
     if (auto candidate = known_candidate(path); candidate && ::lstat(candidate->c_str(), &st) == 0)
         return std::move(*candidate);
@@ -305,43 +310,31 @@ int PosixFileSystem::folder_of(const fs::path& host, const std::string& windows_
     return delete_dir_.get();
 }
 
+Removal PosixFileSystem::remove_at(const fs::path& host, const std::string& windows_path,
+                                   const FileIdentity& who, int& error) {
+    const int dir = folder_of(host, windows_path);
+    if (dir < 0) return Removal::other;
+    return remove_exact(dir, host.filename().native(), who, error, random_);
+}
+
 bool PosixFileSystem::delete_original(const CommittedCopy& copy) {
-    const fs::path host = copy.source;
-    const int dir = folder_of(host, copy.windows_source);
-    if (dir < 0) return false;
     int error = 0;
-    switch (remove_exact(dir, host.filename().native(), copy.original, error, random_)) {
-        case Removal::removed:
-            return true;
-        case Removal::refused:
-            raise_errno(error, copy.windows_source, err::file_not_found);
-        case Removal::other:
-        case Removal::stranded:
-            break;
-    }
-    return false;
+    const Removal r = remove_at(copy.source, copy.windows_source, copy.original, error);
+    if (r == Removal::refused) raise_errno(error, copy.windows_source, err::file_not_found);
+    return r == Removal::removed;
 }
 
 bool PosixFileSystem::remove_copy(const CommittedCopy& copy) {
-    const fs::path host = copy.copy;
-    const int dir = folder_of(host, copy.windows_copy);
-    if (dir < 0) return false;
     int error = 0;
-    switch (remove_exact(dir, host.filename().native(), copy.named, error, random_)) {
-        case Removal::removed: {
-            // A copy taken back from a made folder frees its name there.
-            std::string_view name;
-            if (MadeFolder* made = made_folder_of(copy.windows_copy, name))
-                made->names.erase(case_key(name));
-            return true;
-        }
-        case Removal::refused:
-        case Removal::stranded:
-            raise_errno(error, copy.windows_copy, err::file_not_found);
-        case Removal::other:
-            break;
-    }
-    return false;
+    const Removal r = remove_at(copy.copy, copy.windows_copy, copy.named, error);
+    if (r == Removal::refused || r == Removal::stranded)
+        raise_errno(error, copy.windows_copy, err::file_not_found);
+    if (r != Removal::removed) return false;
+    // A copy taken back from a made folder frees its name there.
+    std::string_view name;
+    if (MadeFolder* made = made_folder_of(copy.windows_copy, name))
+        made->names.erase(case_key(name));
+    return true;
 }
 
 }  // namespace pakscour::posix

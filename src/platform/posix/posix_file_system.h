@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/posix/exact_remove.h"
 #include "platform/posix/fd.h"
 #include "platform/posix/staged_copies.h"
 #include "platform/posix/wine_prefix.h"
@@ -96,6 +97,18 @@ class PosixFileSystem : public FileSystem {
     std::string next_match();
     // The open folder that holds `host`, kept for the next call in the same folder.
     int folder_of(const std::filesystem::path& host, const std::string& windows_path);
+    // Where a new item `to` goes: the made folder it lies in (or nullptr), its folder's host
+    // path and its name there. A name already taken raises 58: in a made folder one of its
+    // own names in any case; elsewhere whatever the mapping finds, in any case, on disk.
+    struct Target {
+        MadeFolder* made = nullptr;
+        std::filesystem::path folder;
+        std::string name;
+    };
+    Target new_target(const std::string& to);
+    // Removes the file at `host` while it is `who` (remove_exact); a missing folder is `other`.
+    Removal remove_at(const std::filesystem::path& host, const std::string& windows_path,
+                      const FileIdentity& who, int& error);
     // Host path of an existing item, `st` filled in by lstat: in the folder of the last item
     // looked up when the name is there as given, else by the mapping; raises 53 or 76.
     std::filesystem::path existing_entry(const std::string& path, struct stat& st);

@@ -50,26 +50,12 @@ Moved PosixFileSystem::move_file(const std::string& from, const std::string& to)
     // A folder or link put in the file's place is not moved.
     if (!S_ISREG(st.st_mode)) raise_error(err::permission_denied, from);
 
-    // The target: in a folder made in this run its own set of names tells a clash ignoring
-    // case; elsewhere the mapping finds an existing name in any case.
-    std::string_view made_name;
-    MadeFolder* made = made_folder_of(to, made_name);
-    fs::path folder;
-    std::string name;
-    if (made != nullptr) {
-        if (made->names.count(case_key(made_name)) != 0) raise_error(err::file_exists, to);
-        folder = made->host;
-        name = made_name;
-    } else {
-        const fs::path target = new_item(to);
-        struct stat existing;
-        if (::lstat(target.c_str(), &existing) == 0) raise_error(err::file_exists, to);
-        folder = target.parent_path();
-        name = target.filename().native();
-    }
+    const Target target = new_target(to);
+    const std::string& name = target.name;
+    MadeFolder* made = target.made;
 
     const int from_dir = move_folder(move_from_, source.parent_path(), from);
-    const int to_dir = move_folder(move_to_, folder, to);
+    const int to_dir = move_folder(move_to_, target.folder, to);
     const std::string old_name = source.filename().native();
     if (::renameat2(from_dir, old_name.c_str(), to_dir, name.c_str(), RENAME_NOREPLACE) != 0) {
         const int e = errno;
