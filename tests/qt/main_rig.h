@@ -13,18 +13,7 @@
 
 namespace pakscour::test {
 
-struct MainRig {
-    RecordingApp app;
-    RecordingShell shell;
-    FixedClock clock;
-    ListingFileSystem fs;
-    EmptyRegistry registry;
-    forms::Application forms;
-    qt::QtRenderer renderer{forms, app};
-    Program program{Platform{fs, registry, shell, clock, app, forms}};
-    Context& ctx = program.context();
-    forms::Form& main = ctx.frmMain;
-
+struct MainRig : QtRigOver<Rig> {
     MainRig() {
         fs.listings["C:\\CoD\\Main\\*.pk3"] = {"pak0.pk3", "mod_a.pk3", "zz_maps.pk3",
                                                "localized_english_pak0.pk3", "user.pk3"};
@@ -32,22 +21,13 @@ struct MainRig {
         fs.listings["C:\\CoD\\uo\\uomappack*.pk3"] = {"uomappack1.pk3"};
         fs.listings["C:\\CoD2\\main\\*.iwd"] = {"iw_00.iwd", "iw_15.iwd"};
         prepare_main_window(program, "C:\\CoD", "C:\\CoD", "C:\\CoD2");
-        forms.show(main);
-        QApplication::setActiveWindow(window(main));
-        (void)QTest::qWaitForWindowActive(window(main), 1000);
+        show_active(main);
     }
     ~MainRig() {
         for (forms::Form* f : {&ctx.frmAbout, &ctx.frmDisclaim, &ctx.frmSplash, &main})
             forms.unload(*f);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    qt::FormWindow* window(const forms::Form& f) { return renderer.window(f); }
-    template <class W>
-    W* widget(const forms::Form& f, const char* name) {
-        qt::FormWindow* w = window(f);
-        return w ? w->findChild<W*>(QString::fromLatin1(name)) : nullptr;
-    }
     QCheckBox* box(const char* name) { return widget<QCheckBox>(main, name); }
     QAction* action(const char* name) { return window(main)->action_of(main.menu(name)); }
     QString status() { return widget<QLabel>(main, "lblStatusBar")->text(); }
@@ -66,7 +46,6 @@ struct MainRig {
             rows << view->model()->index(i, 0).data().toString();
         return rows;
     }
-    int px(int twips) const { return qt::twips_to_px(twips, renderer.dpi()); }
 };
 
 }  // namespace pakscour::test

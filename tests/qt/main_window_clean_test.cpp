@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
 
-#include "main_window.h"
+#include "clean_rig.h"
+#include "fake_prefix.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/wine_prefix.h"
 #include "rig.h"
@@ -20,29 +20,18 @@ using namespace pakscour;
 namespace fs = std::filesystem;
 
 TEST_CASE("Clean moves the alien files and turns the status line into a link to the backup") {
-    const fs::path root =
-        fs::temp_directory_path() / ("pakscour-clean-" + std::to_string(::getpid()));
-    fs::remove_all(root);
-    const fs::path main_dir = root / "drive_c" / "CoD" / "Main";
-    fs::create_directories(main_dir);
-    fs::create_directories(root / "dosdevices");
-    fs::create_directory_symlink("../drive_c", root / "dosdevices" / "c:");
-    for (const char* name : {"pak0.pk3", "mod_a.pk3", "user.pk3"})
-        std::ofstream(main_dir / name) << "content of " << name;
+    test::FakePrefix prefix;
+    const fs::path main_dir = prefix.c("CoD/Main");
+    for (const std::string name : {"pak0.pk3", "mod_a.pk3", "user.pk3"})
+        prefix.file("CoD/Main/" + name, "content of " + name);
 
     {
-        test::RecordingApp app;
-        test::RecordingShell shell;
-        test::FixedClock clock;
-        posix::PosixFileSystem files{posix::WinePrefix(root)};
-        test::EmptyRegistry registry;
-        forms::Application forms;
-        qt::QtRenderer renderer{forms, app};
-        Program program{Platform{files, registry, shell, clock, app, forms}};
-        forms::Form& main = program.context().frmMain;
-        test::prepare_main_window(program, "C:\\CoD", "", "");
-        forms.show(main);
-        qt::FormWindow* w = renderer.window(main);
+        posix::PosixFileSystem files{posix::WinePrefix(prefix.root())};
+        test::QtRigOver<test::ProgramRig> rig{files};
+        test::prepare_main_window(rig.program, "C:\\CoD", "", "");
+        forms::Form& main = rig.program.context().frmMain;
+        rig.forms.show(main);
+        qt::FormWindow* w = rig.window(main);
         auto* cod = w->findChild<QCheckBox*>("chkCleanCod");
         auto* clean = w->findChild<QPushButton*>("cmdClean");
         auto* status = w->findChild<QLabel*>("lblStatusBar");
@@ -61,22 +50,20 @@ TEST_CASE("Clean moves the alien files and turns the status line into a link to 
         CHECK_FALSE(fs::exists(main_dir / "mod_a.pk3"));
         CHECK(fs::exists(main_dir / "pak0.pk3"));
         CHECK_FALSE(clean->isEnabled());
-        CHECK(app.boxes.empty());
-        CHECK(app.busy == false);
+        CHECK(rig.app.boxes.empty());
+        CHECK(rig.app.busy == false);
 
         QTest::mouseClick(status, Qt::LeftButton, {}, test::centre(status));
-        REQUIRE(shell.calls.size() == 1);
-        CHECK(shell.calls[0].verb == std::optional<std::string>("explore"));
-        CHECK(shell.calls[0].file == "C:\\CoD\\Main\\061226140509");
+        REQUIRE(rig.shell.calls.size() == 1);
+        CHECK(rig.shell.calls[0].verb == std::optional<std::string>("explore"));
+        CHECK(rig.shell.calls[0].file == "C:\\CoD\\Main\\061226140509");
         // Owned by the main window's real native window.
-        CHECK(shell.calls[0].owner != 0);
-        CHECK(shell.calls[0].owner == w->winId());
+        CHECK(rig.shell.calls[0].owner != 0);
+        CHECK(rig.shell.calls[0].owner == w->winId());
 
         QTest::mouseClick(cod, Qt::LeftButton, {}, test::box_point(cod));
         CHECK(status->text() == "There are no alien PK3 files in your CoD folder");
         CHECK(status->toolTip().isEmpty());
-        forms.unload(main);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        rig.forms.unload(main);
     }
-    fs::remove_all(root);
 }

@@ -7,10 +7,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
-#include "main_window.h"
+#include "clean_rig.h"
+#include "fake_prefix.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/wine_prefix.h"
 #include "rig.h"
@@ -22,11 +22,8 @@ namespace {
 
 std::map<std::string, std::string> files_of(const fs::path& folder) {
     std::map<std::string, std::string> out;
-    for (const auto& e : fs::directory_iterator(folder)) {
-        if (!e.is_regular_file()) continue;
-        std::ifstream in(e.path(), std::ios::binary);
-        out[e.path().filename()] = std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.is_regular_file()) out[e.path().filename()] = test::read_file(e.path());
     return out;
 }
 
@@ -40,25 +37,16 @@ void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
 }  // namespace
 
 TEST_CASE("a clean, then Alt+F, R and Enter, give the folder back byte for byte") {
-    const fs::path root =
-        fs::temp_directory_path() / ("pakscour-restore-" + std::to_string(::getpid()));
-    fs::remove_all(root);
-    const fs::path main_dir = root / "drive_c" / "CoD" / "Main";
-    fs::create_directories(main_dir);
-    fs::create_directories(root / "dosdevices");
-    fs::create_directory_symlink("../drive_c", root / "dosdevices" / "c:");
-    for (const char* name : {"pak0.pk3", "mod_a.pk3", "user.pk3", "zz.pk3"})
-        std::ofstream(main_dir / name, std::ios::binary) << "content of " << name << '\0' << name;
+    test::FakePrefix prefix;
+    const fs::path main_dir = prefix.c("CoD/Main");
+    for (const std::string name : {"pak0.pk3", "mod_a.pk3", "user.pk3", "zz.pk3"})
+        prefix.file("CoD/Main/" + name, "content of " + name + '\0' + name);
     const auto before = files_of(main_dir);
     {
-        test::QtRig rig;
-        test::RecordingShell shell;
-        test::FixedClock clock;
-        posix::PosixFileSystem files{posix::WinePrefix(root)};
-        test::EmptyRegistry registry;
-        Program program{Platform{files, registry, shell, clock, rig.app, rig.forms}};
-        Context& ctx = program.context();
-        test::prepare_main_window(program, "C:\\CoD", "", "");
+        posix::PosixFileSystem files{posix::WinePrefix(prefix.root())};
+        test::QtRigOver<test::ProgramRig> rig{files};
+        test::prepare_main_window(rig.program, "C:\\CoD", "", "");
+        Context& ctx = rig.program.context();
         ctx.frmMain.ctl("chkCleanCod").set_value(1);
         rig.show_active(ctx.frmMain);
 
@@ -66,8 +54,7 @@ TEST_CASE("a clean, then Alt+F, R and Enter, give the folder back byte for byte"
         press(Qt::Key_Tab);
         press(Qt::Key_Space);
         REQUIRE(files_of(main_dir).size() == 1);
-        fs::create_directory(main_dir / "010125000000");
-        std::ofstream(main_dir / "010125000000" / "old.pk3") << "older";
+        prefix.file("CoD/Main/010125000000/old.pk3", "older");
 
         auto open = [&] {
             press(Qt::Key_F, Qt::AltModifier);
@@ -126,5 +113,4 @@ TEST_CASE("a clean, then Alt+F, R and Enter, give the folder back byte for byte"
         CHECK(rig.app.boxes.empty());
         rig.forms.unload(ctx.frmMain);
     }
-    fs::remove_all(root);
 }

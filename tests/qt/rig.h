@@ -18,12 +18,20 @@
 
 namespace pakscour::test {
 
-struct QtRig {
+// What a renderer draws for: the form model and a recording application.
+struct QtParts {
     RecordingApp app;
     forms::Application forms;
-    qt::QtRenderer renderer{forms, app};
+};
 
-    ~QtRig() {
+// A Qt renderer over the form model and the application of `Base`, built with `Base`'s
+// arguments.
+template <class Base = QtParts>
+struct QtRigOver : Base {
+    using Base::Base;
+    qt::QtRenderer renderer{this->forms, this->app};
+
+    ~QtRigOver() {
         // Let windows unloaded by the test be freed before the next test starts.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -40,12 +48,14 @@ struct QtRig {
 
     // Shows the window and makes it the active one, so that keyboard shortcuts reach it.
     void show_active(forms::Form& f) {
-        forms.show(f);
+        this->forms.show(f);
         QWidget* w = window(f);
         QApplication::setActiveWindow(w);
         (void)QTest::qWaitForWindowActive(w, 1000);
     }
 };
+
+using QtRig = QtRigOver<>;
 
 // Runs the event loop until `done` holds or `ms` have passed; true when `done` held.
 inline bool wait_until(const std::function<bool()>& done, int ms = 2000) {

@@ -14,9 +14,23 @@
 
 namespace pakscour::test {
 
-struct CleanRig {
+// The program alone, no window loaded yet, so that a renderer added later sees every one.
+struct ProgramRig {
+    explicit ProgramRig(FileSystem& fs) : ProgramRig(fs, fixed_clock) {}
+    ProgramRig(FileSystem& fs, Clock& clock)
+        : program(Platform{fs, registry, shell, clock, app, forms}) {}
+
+    FixedClock fixed_clock;
+    EmptyRegistry registry;
+    RecordingShell shell;
+    RecordingApp app;
+    forms::Application forms;
+    Program program;
+};
+
+struct CleanRig : ProgramRig {
     CleanRig(FileSystem& fs, Clock& clock, const std::string& cod_path = "C:\\Games\\CoD")
-        : program(Platform{fs, registry, shell, clock, app, forms}) {
+        : ProgramRig(fs, clock) {
         prepare_main_window(program, cod_path, "", "");
     }
     CleanRig(FileSystem& fs, const std::string& cod_path) : CleanRig(fs, fixed_clock, cod_path) {}
@@ -50,13 +64,6 @@ struct CleanRig {
         }
         return !ctx.frmRestore.loaded();
     }
-
-    FixedClock fixed_clock;
-    EmptyRegistry registry;
-    RecordingShell shell;
-    RecordingApp app;
-    forms::Application forms;
-    Program program;
 };
 
 }  // namespace pakscour::test
