@@ -11,20 +11,14 @@
 
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "fake_prefix.h"
-#include "main_window.h"
-#include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_game_finder.h"
-#include "platform/posix/posix_registry_store.h"
-#include "platform/posix/wine_prefix.h"
-#include "test_platform.h"
-#include "ui/program.h"
+#include "posix_rig.h"
 
 namespace pakscour::test {
 
@@ -50,28 +44,6 @@ class EnvGuard {
   private:
     const char* name_;
     std::optional<std::string> old_;
-};
-
-// A fresh folder, removed with its contents afterwards.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string tmpl = (fs::temp_directory_path() / "pakscour-home-XXXXXX").string();
-        if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        root_ = fs::canonical(tmpl);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const fs::path& root() const { return root_; }
-    fs::path operator/(const std::string& rel) const { return root_ / rel; }
-
-  private:
-    fs::path root_;
 };
 
 inline void write_text(const fs::path& path, const std::string& text) {
@@ -183,34 +155,13 @@ class TempHome {
     EnvGuard prefix_env_;
 };
 
-struct HomeRig {
+struct HomeRig : PosixRig {
     // `named`: the folders given on the command line.
     explicit HomeRig(const std::vector<std::string>& named = {})
-        : prefix(posix::WinePrefix::from_environment()),
-          fs(prefix),
-          registry(prefix.root()),
-          games(posix::PosixGameFinder::from_environment(prefix, named)),
-          program(Platform{fs, registry, shell, clock, app, forms, *games}),
-          ctx(program.context()),
-          main(ctx.frmMain) {}
-
-    posix::WinePrefix prefix;
-    posix::PosixFileSystem fs;
-    posix::PosixRegistryStore registry;
-    std::unique_ptr<posix::PosixGameFinder> games;
-    RecordingApp app;
-    RecordingShell shell;
-    FixedClock clock;
-    forms::Application forms;
-    Program program;
-    Context& ctx;
-    forms::Form& main;
-
-    forms::Control& ctl(const std::string& name, int index = forms::no_index) {
-        return main.ctl(name, index);
-    }
-    // Shows the main window, which runs the load step.
-    void load() { forms.show(main); }
+        : PosixRig(posix::WinePrefix::from_environment(), no_game_finder(),
+                   [&named](const posix::WinePrefix& prefix) {
+                       return posix::PosixGameFinder::from_environment(prefix, named);
+                   }) {}
 };
 
 }  // namespace pakscour::test

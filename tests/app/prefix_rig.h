@@ -6,16 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 
 #include "fake_prefix.h"
-#include "main_window.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_registry_store.h"
-#include "platform/posix/wine_prefix.h"
-#include "test_platform.h"
-#include "ui/program.h"
+#include "posix_rig.h"
 
 namespace pakscour::test {
 
@@ -45,31 +39,9 @@ inline std::string game_key(const std::string& game, const std::string& install_
            escape(install_path) + "\"\n\"Version\"=\"" + escape(version) + "\"\n\n";
 }
 
-struct PrefixRig {
+struct PrefixRig : PosixRig {
     explicit PrefixRig(TempPrefix& p, GameFinder& games = no_game_finder())
-        : prefix(p),
-          wine(p.root()),
-          fs(wine),
-          registry(p.root()),
-          program(Platform{fs, registry, shell, clock, app, forms, games}),
-          ctx(program.context()),
-          main(ctx.frmMain) {}
-
-    TempPrefix& prefix;
-    posix::WinePrefix wine;
-    posix::PosixFileSystem fs;
-    posix::PosixRegistryStore registry;
-    RecordingApp app;
-    RecordingShell shell;
-    FixedClock clock;
-    forms::Application forms;
-    Program program;
-    Context& ctx;
-    forms::Form& main;
-
-    forms::Control& ctl(const std::string& name, int index = forms::no_index) {
-        return main.ctl(name, index);
-    }
+        : PosixRig(posix::WinePrefix(p.root()), games) {}
 };
 
 }  // namespace pakscour::test

@@ -1,5 +1,5 @@
-// A temporary Wine prefix for the file-system tests: drive C: is <prefix>/drive_c through the
-// link dosdevices/c:, and the tests put real files and folders below it.
+// Temporary folders for the tests, and a temporary Wine prefix in one: drive C: is
+// <prefix>/drive_c through the link dosdevices/c:, and the tests put real files below it.
 #pragma once
 
 #include <dirent.h>
@@ -27,26 +27,41 @@ inline fs::path memory_folder() {
                : fs::temp_directory_path();
 }
 
-class FakePrefix {
+// A fresh folder, removed with its contents afterwards.
+class TempFolder {
   public:
-    explicit FakePrefix(const fs::path& base = fs::temp_directory_path()) {
-        std::string tmpl = (base / "pakscour-fs-XXXXXX").string();
+    explicit TempFolder(const fs::path& base = fs::temp_directory_path(),
+                        const std::string& name = "pakscour-home") {
+        std::string tmpl = (base / (name + "-XXXXXX")).string();
         if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        root_ = tmpl;
-        fs::create_directories(root_ / "drive_c");
-        fs::create_directories(root_ / "dosdevices");
-        fs::create_directory_symlink("../drive_c", root_ / "dosdevices" / "c:");
+        root_ = fs::canonical(tmpl);
     }
-    ~FakePrefix() {
+    ~TempFolder() {
         std::error_code ec;
         fs::remove_all(root_, ec);
     }
-    FakePrefix(const FakePrefix&) = delete;
-    FakePrefix& operator=(const FakePrefix&) = delete;
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
 
     const fs::path& root() const { return root_; }
+    fs::path operator/(const std::string& rel) const { return root_ / rel; }
+
+  private:
+    fs::path root_;
+};
+
+class FakePrefix {
+  public:
+    explicit FakePrefix(const fs::path& base = fs::temp_directory_path())
+        : folder_(base, "pakscour-fs") {
+        fs::create_directories(root() / "drive_c");
+        fs::create_directories(root() / "dosdevices");
+        fs::create_directory_symlink("../drive_c", root() / "dosdevices" / "c:");
+    }
+
+    const fs::path& root() const { return folder_.root(); }
     // Host path of a path below drive C:.
-    fs::path c(const std::string& rel) const { return root_ / "drive_c" / rel; }
+    fs::path c(const std::string& rel) const { return root() / "drive_c" / rel; }
     // Writes a file below drive C: (and its folders).
     void file(const std::string& rel, const std::string& content = "data") const {
         const fs::path p = c(rel);
@@ -55,7 +70,7 @@ class FakePrefix {
     }
 
   private:
-    fs::path root_;
+    TempFolder folder_;
 };
 
 inline std::string read_file(const fs::path& p) {
