@@ -1,6 +1,5 @@
 #include "registry/named_folders.h"
 
-#include "engine/paths.h"
 #include "registry/frm_main_load.h"
 
 namespace pakscour {
@@ -40,48 +39,40 @@ std::string archives_looked_for(char separator, bool with_names) {
     return text;
 }
 
+struct ProblemWords {
+    FolderProblem problem;
+    const char* box;   // the message box's first line
+    const char* line;  // the reason on standard error
+};
+
+constexpr ProblemWords problem_table[] = {
+    {FolderProblem::missing, "This folder was not found:", "no such folder"},
+    {FolderProblem::not_folder, "This is a file, not a folder:", "not a folder"},
+    {FolderProblem::unnameable,
+     "This folder's path holds a name that cannot be shown (a backslash, a control character or "
+     "text that is not UTF-8):",
+     "its path holds a name that cannot be shown"},
+    {FolderProblem::no_game, "No game was found in this folder:", "no game in it"},
+};
+
+const ProblemWords& problem_words(FolderProblem problem) {
+    for (const ProblemWords& words : problem_table)
+        if (words.problem == problem) return words;
+    return problem_table[3];  // every problem is in the table
+}
+
 }  // namespace
 
 std::string rejected_folder_text(const RejectedFolder& rejected) {
-    const std::string looked_for = "Pakscour looks in a game folder for " +
-                                   archives_looked_for(rejected.separator, true) + ".";
-    std::string first;
-    switch (rejected.problem) {
-        case FolderProblem::missing:
-            first = "This folder was not found:";
-            break;
-        case FolderProblem::not_folder:
-            first = "This is a file, not a folder:";
-            break;
-        case FolderProblem::unnameable:
-            first =
-                "This folder's path holds a name that cannot be shown (a backslash, a control "
-                "character or text that is not UTF-8):";
-            break;
-        case FolderProblem::no_game:
-            first = "No game was found in this folder:";
-            break;
-    }
-    return first + "\r\r" + rejected.folder + "\r\r" + looked_for;
+    return std::string(problem_words(rejected.problem).box) + "\r\r" + rejected.folder +
+           "\r\rPakscour looks in a game folder for " +
+           archives_looked_for(rejected.separator, true) + ".";
 }
 
 std::string rejected_folder_line(const RejectedFolder& rejected) {
-    std::string why;
-    switch (rejected.problem) {
-        case FolderProblem::missing:
-            why = "no such folder";
-            break;
-        case FolderProblem::not_folder:
-            why = "not a folder";
-            break;
-        case FolderProblem::unnameable:
-            why = "its path holds a name that cannot be shown";
-            break;
-        case FolderProblem::no_game:
-            why =
-                "no game in it (looked for " + archives_looked_for(rejected.separator, false) + ")";
-            break;
-    }
+    std::string why = problem_words(rejected.problem).line;
+    if (rejected.problem == FolderProblem::no_game)
+        why += " (looked for " + archives_looked_for(rejected.separator, false) + ")";
     return "pakscour: '" + rejected.folder + "': " + why;
 }
 
@@ -106,14 +97,6 @@ std::optional<std::string> NamedFolders::folder_for(const std::string& key_path)
     for (const auto& [mark, folder] : found_)
         if (key_path == mark->key_path) return folder;
     return std::nullopt;
-}
-
-bool GameFinder::same_folder(const std::string& a, const std::string& b) {
-    auto trimmed = [](std::string text) {
-        while (!text.empty() && text.back() == '\\') text.pop_back();
-        return ascii_lower(text);
-    };
-    return !a.empty() && trimmed(a) == trimmed(b);
 }
 
 std::optional<std::string> first_holding(const std::vector<std::string>& folders,
