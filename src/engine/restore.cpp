@@ -1,6 +1,7 @@
 #include "engine/restore.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <set>
 
@@ -9,15 +10,6 @@
 
 namespace pakscour {
 namespace {
-
-bool leap(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int days_in(int month, int year) {
-    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && leap(year) ? 29 : days[month - 1];
-}
 
 std::string plural(int n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
@@ -31,9 +23,10 @@ std::optional<BackupTime> backup_time(const std::string& name) {
         return std::nullopt;
     auto two = [&](std::size_t at) { return (name[at] - '0') * 10 + (name[at + 1] - '0'); };
     const BackupTime t{2000 + two(4), two(2), two(0), two(6), two(8), two(10)};
-    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > days_in(t.month, t.year) ||
-        t.hour > 23 || t.minute > 59 || t.second > 59)
-        return std::nullopt;
+    const std::chrono::year_month_day date{std::chrono::year(t.year),
+                                           std::chrono::month(static_cast<unsigned>(t.month)),
+                                           std::chrono::day(static_cast<unsigned>(t.day))};
+    if (!date.ok() || t.hour > 23 || t.minute > 59 || t.second > 59) return std::nullopt;
     return t;
 }
 
