@@ -171,6 +171,22 @@ TEST_CASE("without a backup folder the list is empty and says so") {
     CHECK(r.window().loaded());
 }
 
+TEST_CASE("a content folder that cannot be read is said so, and the program goes on") {
+    RestoreRig r;
+    r.prefix.file("Games/CoD/Main/pak0.pk3", "stock");
+    r.rig.ctl("chkCleanCod").set_value(1);
+    // The folder gives way to a file after the scan: it cannot be listed (not a folder).
+    fs::remove_all(r.main_folder());
+    r.prefix.file("Games/CoD/Main", "a file now");
+    r.rig.main.menu("mnuFileRestore").user_click();
+    CHECK_FALSE(r.window().loaded());
+    REQUIRE(r.rig.app.boxes.size() == 1);
+    CHECK(r.rig.app.boxes[0].text ==
+          "This game folder cannot be read, so its backup folders cannot be listed:\r\r"
+          "C:\\Games\\CoD\\Main");
+    CHECK(r.rig.main.loaded());
+}
+
 TEST_CASE("a backup folder that cannot be listed is shown as such, and the others still are") {
     RestoreRig r;
     // Root reads any folder, so the failure comes from the file system layer itself.

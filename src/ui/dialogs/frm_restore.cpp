@@ -2,6 +2,7 @@
 
 #include "engine/clean.h"
 #include "engine/restore.h"
+#include "platform/runtime_error.h"
 #include "services/error_report.h"
 #include "services/shell_services.h"
 #include "services/version.h"
@@ -28,6 +29,10 @@ const char* game_name(const std::string& code) {
 
 std::string unreadable_text(const std::string& path) {
     return "This backup folder cannot be read, so nothing in it can be restored:\r\r" + path;
+}
+
+std::string unreadable_content_text(const std::string& path) {
+    return "This game folder cannot be read, so its backup folders cannot be listed:\r\r" + path;
 }
 
 void build(Context& ctx, forms::Form& f) {
@@ -70,7 +75,15 @@ void Form_Load(Context& ctx) {
         const std::string content = without_final_backslash(content_folder(ctx));
         f.ctl("lblGame").set_caption(std::string(game_name(ctx.state.selected_game)) + ": " +
                                      content);
-        ctx.backups = find_backups(ctx.p.fs, content);
+        try {
+            ctx.backups = find_backups(ctx.p.fs, content);
+        } catch (const RuntimeError&) {
+            // Nothing can be offered, but the main window and its work stay.
+            ctx.backups.clear();
+            ctx.p.forms.unload(f);
+            ctx.p.app.message_box(unreadable_content_text(content), app_title);
+            return;
+        }
         forms::Control& list = f.ctl("lstBackups");
         list.clear_list();
         for (const BackupFolder& b : ctx.backups) list.add_item(backup_entry_text(b));
@@ -100,7 +113,7 @@ void cmdRestore_Click(Context& ctx) {
         ctx.p.app.set_busy_pointer(false);
         ctx.p.forms.unload(f);
 
-        // The ticked game's list again, with the archives that came back.
+        // The ticked game's list again, with the files that came back.
         forms::Form& main = ctx.frmMain;
         if (main.ctl("chkCleanCod").value() == 1)
             frmMain::chkCleanCod_Click(ctx);
