@@ -7,11 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "main_window.h"
+#include "clean_rig.h"
 #include "platform/file_system.h"
 #include "platform/runtime_error.h"
-#include "test_platform.h"
-#include "ui/program.h"
 
 namespace pakscour::test {
 
@@ -63,14 +61,13 @@ class ListingFileSystem : public FileSystem {
     std::size_t next_ = 0;
 };
 
-struct Rig {
-    RecordingApp app;
-    RecordingShell shell;
-    FixedClock clock;
+// The listing file system, made before the program that uses it.
+struct Listings {
     ListingFileSystem fs;
-    EmptyRegistry registry;
-    forms::Application forms;
-    Program program{Platform{fs, registry, shell, clock, app, forms}};
+};
+
+struct Rig : Listings, ProgramRig {
+    Rig() : ProgramRig(fs) {}
     Context& ctx = program.context();
     forms::Form& main = ctx.frmMain;
 

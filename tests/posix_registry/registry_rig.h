@@ -3,15 +3,13 @@
 // spaces, type REG_SZ on the way in).
 #pragma once
 
-#include <stdlib.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "fake_prefix.h"
 #include "platform/posix/posix_registry_store.h"
 #include "platform/registry_store.h"
 
@@ -24,28 +22,12 @@ constexpr RegHandle hklm = 0x80000002u;
 inline const std::string reg_header =
     "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n";
 
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "pakscour-reg-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        root_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& root() const { return root_; }
+// A temporary folder for the registry files.
+struct TempDir : TempFolder {
+    TempDir() : TempFolder(fs::temp_directory_path(), "pakscour-reg") {}
     void write(const std::string& name, const std::string& text) const {
-        std::ofstream(root_ / name, std::ios::binary) << text;
+        std::ofstream(root() / name, std::ios::binary) << text;
     }
-
-  private:
-    std::filesystem::path root_;
 };
 
 struct Read {
