@@ -1,10 +1,11 @@
 // The small readers of the Linux game search: size-limited file reads, Lutris game files and
-// host paths in Wine's form.
+// host paths in Wine's form, and the search of Proton prefixes' registries.
 #include <doctest/doctest.h>
 
 #include "home_rig.h"
 #include "platform/posix/host_files.h"
 #include "platform/posix/launcher_yaml.h"
+#include "platform/posix/proton_prefixes.h"
 
 using namespace pakscour;
 using namespace pakscour::test;
@@ -62,4 +63,23 @@ TEST_CASE("host paths in Wine's form") {
         CAPTURE(bad);
         CHECK_FALSE(wine_host_path(bad));
     }
+}
+
+TEST_CASE("a registry file mentions the games wherever the key falls, in any case") {
+    TempFolder dir;
+    const std::string header = "[Software\\\\Wow6432Node\\\\ACTIVISION\\\\call of duty 2] 17\n";
+    const std::size_t needle_at = 23;  // where "Activision" starts in the header
+    // The key at the start, across the end of the first and of the second block read (the
+    // second holds the first's last 23 bytes ahead of its own), and at the very end.
+    for (const std::size_t start : {std::size_t{0}, std::size_t{262144} - 10,
+                                    std::size_t{262144 + 262144 - 23} - 5, std::size_t{700000}}) {
+        CAPTURE(start);
+        const std::string before(start - std::min(start, needle_at), 'x');
+        write_text(dir / "system.reg", before + header);
+        CHECK(posix::registry_mentions_games(dir / "system.reg"));
+        write_text(dir / "system.reg", before + "[Software\\\\Activision\\\\Call of Dut]\n");
+        CHECK_FALSE(posix::registry_mentions_games(dir / "system.reg"));
+    }
+    CHECK_FALSE(posix::registry_mentions_games(dir / "missing.reg"));
+    CHECK_FALSE(posix::registry_mentions_games(dir.root()));
 }
