@@ -7,6 +7,7 @@
 #include "platform/posix/launcher_json.h"
 #include "platform/posix/launcher_yaml.h"
 #include "platform/posix/proton_prefixes.h"
+#include "platform/posix/wine_registry_parser.h"
 #include "registry/game_key.h"
 
 namespace pakscour::posix {
@@ -188,7 +189,14 @@ std::vector<fs::path> PosixGameFinder::proton_prefixes() {
         std::vector<std::string> libraries = steam_libraries();
         const auto& snap = snap_libraries();
         libraries.insert(libraries.end(), snap.begin(), snap.end());
-        proton_ = proton_prefixes_with_games(libraries);
+        // Only the games' keys of these registries are read; each is kept for the next game.
+        proton_.emplace();
+        for (ProtonPrefix& prefix : proton_prefixes_with_games(libraries)) {
+            registries_.emplace(
+                prefix.root, std::make_unique<PosixRegistryStore>(parse_wine_registry(prefix.games),
+                                                                  WineRegistryTree()));
+            proton_->push_back(std::move(prefix.root));
+        }
     }
     return *proton_;
 }
