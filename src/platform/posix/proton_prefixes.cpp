@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <set>
 #include <string_view>
