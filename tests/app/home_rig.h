@@ -2,7 +2,7 @@
 // lifetime, and the program wired over the real Linux platform as main() wires it: the prefix
 // in use, its registry and the game finder all come from that environment. Helpers build the
 // places players keep games: Steam libraries, Wine prefixes for Lutris and Bottles, and files
-// written by PyYAML as the launchers write them.
+// written by PyYAML and as Heroic writes JSON, as the launchers write them.
 #pragma once
 
 #include <stdlib.h>
@@ -112,14 +112,9 @@ inline void game_files(const fs::path& install, const std::string& content,
     write_text(install / content / alien, "alien in " + install.string());
 }
 
-// Writes `json` (a JSON object) to `path` as YAML the way Lutris and Bottles save their files:
-// PyYAML's safe_dump in block style.
-inline void pyyaml_dump(const fs::path& path, const std::string& json) {
+// Runs python3 on `script` with `path` and `json` (a JSON object) as its arguments.
+inline void python_write(const char* script, const fs::path& path, const std::string& json) {
     fs::create_directories(path.parent_path());
-    const char* script =
-        "import json, sys, yaml\n"
-        "with open(sys.argv[1], 'w') as f:\n"
-        "    yaml.safe_dump(json.loads(sys.argv[2]), f, default_flow_style=False)\n";
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::execlp("python3", "python3", "-c", script, path.c_str(), json.c_str(), nullptr);
@@ -128,8 +123,27 @@ inline void pyyaml_dump(const fs::path& path, const std::string& json) {
     int status = 0;
     if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
         WEXITSTATUS(status) != 0)
-        throw std::runtime_error("python3 with yaml (python3-yaml) could not write " +
-                                 path.string());
+        throw std::runtime_error("python3 (with python3-yaml) could not write " + path.string());
+}
+
+// Writes `json` to `path` as YAML the way Lutris and Bottles save their files: PyYAML's
+// safe_dump in block style.
+inline void pyyaml_dump(const fs::path& path, const std::string& json) {
+    python_write(
+        "import json, sys, yaml\n"
+        "with open(sys.argv[1], 'w') as f:\n"
+        "    yaml.safe_dump(json.loads(sys.argv[2]), f, default_flow_style=False)\n",
+        path, json);
+}
+
+// Writes `json` to `path` as Heroic does, JSON.stringify(value, null, 2): an indent of two,
+// other letters as they are, escapes only where JSON needs them.
+inline void write_json(const fs::path& path, const std::string& json) {
+    python_write(
+        "import json, sys\n"
+        "with open(sys.argv[1], 'w', encoding='utf-8') as f:\n"
+        "    json.dump(json.loads(sys.argv[2]), f, indent=2, ensure_ascii=False)\n",
+        path, json);
 }
 
 // `text` as a JSON string.

@@ -1,10 +1,11 @@
 // The small readers of the Linux game search: size-limited file reads, Lutris game files and
-// host paths in Wine's form.
+// host paths in Wine's form, and the search of Proton prefixes' registries.
 #include <doctest/doctest.h>
 
 #include "home_rig.h"
 #include "platform/posix/host_files.h"
 #include "platform/posix/launcher_yaml.h"
+#include "platform/posix/proton_prefixes.h"
 
 using namespace pakscour;
 using namespace pakscour::test;
@@ -62,4 +63,57 @@ TEST_CASE("host paths in Wine's form") {
         CAPTURE(bad);
         CHECK_FALSE(wine_host_path(bad));
     }
+}
+
+TEST_CASE("Proton registries: the games' keys found where Wine writes them, in any case") {
+    // Keys in Wine's order: each after its parent, siblings by lower-cased name.
+    auto keys = [](const std::string& below, int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            const std::string name = "k" + std::to_string(10000 + i);
+            text += "[" + below + "\\\\" + name +
+                    "] 1700000000\n#time=1d9a1b2c3d4e5f6\n@=\"C:\\\\" + name + ".dll\"\n\n";
+        }
+        return text;
+    };
+    struct Case {
+        const char* key;
+        bool at_end;  // added by hand at the end, out of order
+        bool found;
+    };
+    const Case cases[] = {
+        {"Software\\\\Activision\\\\Call of Duty", false, true},
+        {"Software\\\\Wow6432Node\\\\ACTIVISION\\\\call of duty 2", false, true},
+        {"Software\\\\Wow6432Node\\\\Activision\\\\Call of Duty United Offensive\\\\1.0", false,
+         true},
+        {"Software\\\\Activision\\\\Call of Duty", true, true},
+        {"Software\\\\Activision\\\\Call of Dut", false, false},
+        {"Software\\\\Wow6432Node\\\\Activision2\\\\Call of Duty", false, false},
+        {"Software\\\\Wow6432Node\\\\Activision\\\\Quake", false, false},
+    };
+    TempFolder dir;
+    for (const Case& c : cases) {
+        const std::string key = c.key;
+        CAPTURE(key);
+        const std::string block = std::string("[") + c.key + "] 1700000000\n\"A\"=\"C:\\\\G\"\n\n";
+        const bool wow = std::string_view(c.key).find("Wow6432Node") != std::string_view::npos;
+        std::string text =
+            "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n"
+            "#arch=win64\n\n";
+        if (!c.at_end && !wow) text += block;
+        text += keys("Software\\\\Classes\\\\CLSID", 3000) + keys("Software\\\\Microsoft", 500);
+        if (!c.at_end && wow) text += block;
+        text += keys("Software\\\\Wow6432Node\\\\Classes", 500) + keys("System", 300);
+        if (c.at_end) text += block;
+        write_text(dir / "system.reg", text);
+        const auto games = posix::games_registry_text(dir / "system.reg");
+        CHECK(games.has_value() == c.found);
+        if (games) CHECK(games->find("#arch=win64\n\n" + block) != std::string::npos);
+        // The key's text in a value is no key.
+        write_text(dir / "value.reg", "WINE REGISTRY Version 2\n\n" + keys("A", 9) +
+                                          "[B] 1\n\"P\"=\"" + c.key + "\"\n\n" + keys("C", 9));
+        CHECK_FALSE(posix::games_registry_text(dir / "value.reg"));
+    }
+    CHECK_FALSE(posix::games_registry_text(dir / "missing.reg"));
+    CHECK_FALSE(posix::games_registry_text(dir.root()));
 }

@@ -54,6 +54,70 @@ void clean_moves(HomeRig& rig, const fs::path& content, const std::string& stock
     CHECK(rig.app.boxes.empty());
 }
 
+// Installs Call of Duty 2 in one of the places the search knows, with its files laid out and
+// its keys written as the launcher does; returns the game's folder.
+fs::path install_cod2(const TempHome& home, const std::string& place, const std::string& version) {
+    const fs::path lutris = home / ".var/app/net.lutris.Lutris";
+    auto steam = [&](const fs::path& steam_folder) {
+        const fs::path game = steam_app(steam_folder, "2630", "Call of Duty 2");
+        if (!version.empty())  // a 64-bit Proton prefix, the key below Wow6432Node
+            make_prefix(steam_folder / "steamapps/compatdata/2630/pfx", "Call of Duty 2",
+                        "Program Files (x86)\\Steam\\steamapps\\common\\Call of Duty 2", version,
+                        true);
+        return game;
+    };
+    auto lutris_game = [&](const fs::path& yml, const fs::path& prefix) {
+        pyyaml_dump(yml, "{\"game\": {\"exe\": \"x.exe\", \"prefix\": " +
+                             json_string(prefix.string()) + "}, \"wine\": {}}");
+        return make_prefix(prefix, "Call of Duty 2", "CoD2", version);
+    };
+    // A game's settings as Heroic writes them (JSON.stringify with an indent of 2): the prefix
+    // of a game run with Proton holds the Wine prefix in its pfx.
+    auto heroic = [&](const fs::path& config, const std::string& prefix, bool proton) {
+        const std::string app = "Rk8bTNfQmkIxX5aVX3Ksy2";
+        write_json(config / "GamesConfig" / (app + ".json"),
+                   "{\"" + app +
+                       "\": {\"autoInstallDxvk\": true, \"winePrefix\": " + json_string(prefix) +
+                       ", \"wineVersion\": {\"type\": \"" + (proton ? "proton" : "wine") +
+                       "\"}}, \"version\": \"v0\", " + "\"explicit\": true}");
+        const fs::path root = home / prefix.substr(2);
+        return make_prefix(proton ? root / "pfx" : root, "Call of Duty 2", "CoD2", version, proton);
+    };
+    if (place == "steam") return steam(home / ".local/share/Steam");
+    if (place == "lutris") return lutris_game(home / ".local/share/lutris/games/c.yml", home / "l");
+    if (place == "bottles")
+        return make_prefix(home / ".local/share/bottles/bottles/b", "Call of Duty 2", "CoD2",
+                           version);
+    if (place == "bottles flatpak")
+        return make_prefix(home / ".var/app/com.usebottles.bottles/data/bottles/bottles/f",
+                           "Call of Duty 2", "CoD2", version);
+    if (place == "snap") return steam(home / "snap/steam/common/.local/share/Steam");
+    if (place == "snap hidden home")
+        return steam(home / ".snap/data/steam/common/.local/share/Steam");
+    if (place == "lutris flatpak")
+        return lutris_game(lutris / "data/lutris/games/c.yml", home / "Games/cod2");
+    if (place == "lutris flatpak, older")
+        return lutris_game(lutris / "config/lutris/games/c.yml", home / "Games/cod2");
+    if (place == "non-Steam game") {
+        // Added to the Flatpak Steam and installed in a second library, in the prefix its
+        // shortcut's id names; before it, the prefix of a shortcut that never ran.
+        const fs::path steam = home / ".var/app/com.valvesoftware.Steam/.local/share/Steam";
+        const fs::path library = home / "disk/SteamLibrary";
+        write_text(steam / "steamapps/libraryfolders.vdf",
+                   "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + library.string() +
+                       "\"\n\t}\n}\n");
+        fs::create_directories(library / "steamapps/compatdata/2147483649/pfx");
+        return make_prefix(library / "steamapps/compatdata/3188394862/pfx", "Call of Duty 2",
+                           "Games\\CoD2", version, true);
+    }
+    if (place == "heroic")
+        return heroic(home / ".config/heroic", "~/Games/Heroic/Prefixes/default/CoD2", false);
+    if (place == "heroic flatpak, proton")
+        return heroic(home / ".var/app/com.heroicgameslauncher.hgl/config/heroic",
+                      "~/Games/Heroic/Prefixes/default/Call of Duty 2 \"GotY\" – Präfix", true);
+    throw std::logic_error("no such place: " + place);
+}
+
 }  // namespace
 
 TEST_CASE("Steam libraries: both layouts, every Steam folder, a second library elsewhere") {
@@ -142,44 +206,44 @@ TEST_CASE("Lutris and Bottles prefixes: the registry of each, their folders in h
 }
 
 TEST_CASE("the first place in order wins for each game") {
-    // Where each place holds the game: Steam, Lutris, native Bottles, Flatpak Bottles.
-    struct Case {
-        bool steam, lutris, bottles, flatpak;
-        const char* winner;
-    };
-    const Case cases[] = {
-        {true, true, true, true, "steam"},     {false, true, true, true, "lutris"},
-        {false, false, true, true, "bottles"}, {false, false, false, true, "flatpak"},
-        {false, false, false, false, nullptr},
-    };
-    for (const Case& c : cases) {
-        CAPTURE(c.winner ? c.winner : "none");
+    const char* const places[] = {"steam", "lutris",         "bottles",        "bottles flatpak",
+                                  "snap",  "lutris flatpak", "non-Steam game", "heroic"};
+    const std::size_t count = std::size(places);
+    // The game in every place from `first` on; in none for the last round.
+    for (std::size_t first = 0; first <= count; ++first) {
+        CAPTURE(first);
         TempHome home;
-        std::map<std::string, fs::path> folders;
-        if (c.steam) folders["steam"] = steam_app(home / ".local/share/Steam", "2630", "CoD2");
-        if (c.lutris) {
-            write_text(home / ".local/share/lutris/games/cod2.yml",
-                       "game:\n  prefix: '" + (home / "lutris-cod2").string() + "'\n");
-            folders["lutris"] = make_prefix(home / "lutris-cod2", "Call of Duty 2", "CoD2", "1.0");
-        }
-        if (c.bottles)
-            folders["bottles"] = make_prefix(home / ".local/share/bottles/bottles/b",
-                                             "Call of Duty 2", "CoD2", "1.2");
-        if (c.flatpak)
-            folders["flatpak"] =
-                make_prefix(home / ".var/app/com.usebottles.bottles/data/bottles/bottles/f",
-                            "Call of Duty 2", "CoD2", "1.3");
-        for (const auto& [place, folder] : folders) fs::create_directories(folder / "main");
+        std::vector<fs::path> folders;
+        for (std::size_t i = first; i < count; ++i)
+            folders.push_back(install_cod2(home, places[i], "1." + std::to_string(i)));
+        for (const fs::path& folder : folders) fs::create_directories(folder / "main");
 
         HomeRig rig;
-        if (!c.winner) {
+        if (folders.empty()) {
             CHECK_THROWS_AS(rig.load(), ProgramEnded);
             CHECK(rig.app.boxes.size() == 1);
             continue;
         }
         rig.load();
-        CHECK(rig.ctl("lblCod2Path").caption() == z_path(folders[c.winner]));
+        CHECK(rig.ctl("lblCod2Path").caption() == z_path(folders.front()));
+        CHECK(rig.ctl("lblVer", 2).caption() == "1." + std::to_string(first));
         CHECK(rig.ctl("chkCleanCod2").value() == 1);
+    }
+}
+
+TEST_CASE("the places added last: found with their prefix's version, and cleaned") {
+    for (const std::string place :
+         {"snap", "snap hidden home", "lutris flatpak", "lutris flatpak, older", "non-Steam game",
+          "heroic", "heroic flatpak, proton"}) {
+        CAPTURE(place);
+        TempHome home;
+        const fs::path cod2 = install_cod2(home, place, "1.3");
+        game_files(cod2, "main", "iw_00.iwd", "extra.iwd");
+        HomeRig rig;
+        rig.load();
+        CHECK(rig.ctl("lblCod2Path").caption() == z_path(cod2));
+        CHECK(rig.ctl("lblVer", 2).caption() == "1.3");
+        clean_moves(rig, cod2 / "main", "iw_00.iwd", "extra.iwd");
     }
 }
 
@@ -283,8 +347,19 @@ TEST_CASE("bad files and folders in one place leave the other places searchable"
         spoil(bottles / "0-not-a-bottle");
         fs::create_directories(bottles / "1-spoilt");
         spoil(bottles / "1-spoilt/system.reg");
+        // United Offensive is only where Heroic names it, after spoilt Proton prefixes, a
+        // prefix without registry, a truncated settings file and a spoilt one.
+        const fs::path compatdata = home / ".local/share/Steam/steamapps/compatdata";
+        spoil(compatdata / "1");
+        fs::create_directories(compatdata / "2/pfx");
+        fs::create_directories(compatdata / "3/pfx");
+        spoil(compatdata / "3/pfx/system.reg");
+        const fs::path heroic = home / ".config/heroic/GamesConfig";
+        write_text(heroic / "a.json", "{\"a\": {\"winePrefix\": \"" + home.root().string());
+        spoil(heroic / "b.json");
+        write_text(heroic / "c.json", "{\"c\": {\"winePrefix\": \"~/Games/uo\"}}");
         const fs::path uo =
-            make_prefix(bottles / "2-good", "Call of Duty United Offensive", "UO", "1.51");
+            make_prefix(home / "Games/uo", "Call of Duty United Offensive", "UO", "1.51");
         game_files(cod, "Main", "pak0.pk3", "mod.pk3");
         fs::create_directories(uo / "uo");
         fs::create_directories(cod2 / "main");

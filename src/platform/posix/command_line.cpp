@@ -117,7 +117,9 @@ std::string usage_text() {
            "\n"
            "Games no FOLDER holds are looked up in the Wine prefix WINEPREFIX names; when\n"
            "WINEPREFIX is unset, in ~/.wine, then in the Steam libraries and the Proton,\n"
-           "Lutris and Bottles prefixes.\n";
+           "Lutris and Bottles prefixes, then in the Steam snap's libraries, the prefixes\n"
+           "of the Lutris Flatpak, the Proton prefixes of games added to Steam from outside\n"
+           "its store, and the prefixes Heroic Games Launcher names, in that order.\n";
 }
 
 std::string version_text_lines() {

@@ -2,8 +2,12 @@
 
 #include <cstdlib>
 #include <exception>
+#include <functional>
 
+#include "platform/posix/launcher_json.h"
 #include "platform/posix/launcher_yaml.h"
+#include "platform/posix/proton_prefixes.h"
+#include "platform/posix/wine_registry_parser.h"
 #include "registry/game_key.h"
 
 namespace pakscour::posix {
@@ -99,52 +103,107 @@ std::optional<std::string> PosixGameFinder::host_folder(const fs::path& host) {
 
 std::optional<FoundGame> PosixGameFinder::find(const GameQuery& game) {
     if (!home_) return std::nullopt;
-    // Each place is read on its own: whatever goes wrong in one leaves the others searchable.
-    try {
-        if (auto found = in_steam(game)) return found;
-    } catch (const std::exception&) {
-    }
+    const fs::path& home = *home_;
+    const fs::path lutris_flatpak = home / ".var/app/net.lutris.Lutris";
     std::set<fs::path> seen;
     if (in_use_) seen.insert(*in_use_);
-    for (auto places : {&PosixGameFinder::lutris_prefixes, &PosixGameFinder::bottles}) {
-        std::vector<fs::path> prefixes;
+    auto prefixes = [&](const std::vector<fs::path>& list) {
+        return in_prefixes(list, game, seen);
+    };
+    // The places in the order the player is told; each is read on its own, so whatever goes
+    // wrong in one leaves the others searchable.
+    const std::function<std::optional<FoundGame>()> places[] = {
+        [&] { return in_steam(game, steam_libraries()); },
+        [&] {
+            return prefixes(lutris_prefixes(
+                {home / ".local/share/lutris/games", home / ".config/lutris/games"}));
+        },
+        [&] { return prefixes(bottles()); },
+        [&] { return in_steam(game, snap_libraries()); },
+        [&] {
+            return prefixes(lutris_prefixes(
+                {lutris_flatpak / "data/lutris/games", lutris_flatpak / "config/lutris/games"}));
+        },
+        [&] { return prefixes(proton_prefixes()); },
+        [&] { return prefixes(heroic_prefixes()); },
+    };
+    for (const auto& place : places) {
         try {
-            prefixes = (this->*places)();
+            if (auto found = place()) return found;
         } catch (const std::exception&) {
-        }
-        for (const fs::path& prefix : prefixes) {
-            try {
-                if (auto found = in_prefix(prefix, game, seen)) return found;
-            } catch (const std::exception&) {
-            }
         }
     }
     return std::nullopt;
 }
 
-const std::vector<std::string>& PosixGameFinder::steam_libraries() {
-    if (libraries_) return *libraries_;
-    const fs::path& home = *home_;
-    const fs::path flatpak = home / ".var/app/com.valvesoftware.Steam";
-    std::vector<std::string> roots;
-    for (const fs::path& root : {home / ".steam/steam", home / ".local/share/Steam",
-                                 flatpak / ".local/share/Steam", flatpak / "data/Steam"}) {
-        if (auto real = real_path(root); real && is_folder(*real)) roots.push_back(real->string());
+std::optional<FoundGame> PosixGameFinder::in_prefixes(const std::vector<fs::path>& prefixes,
+                                                      const GameQuery& game,
+                                                      std::set<fs::path>& seen) {
+    for (const fs::path& prefix : prefixes) {
+        try {
+            if (auto found = in_prefix(prefix, game, seen)) return found;
+        } catch (const std::exception&) {
+        }
     }
+    return std::nullopt;
+}
+
+std::vector<std::string> PosixGameFinder::libraries_of(const std::vector<fs::path>& steam) {
+    std::vector<std::string> roots;
+    for (const fs::path& root : steam)
+        if (auto real = real_path(root); real && is_folder(*real)) roots.push_back(real->string());
     // The same library is often reached by several names (~/.steam/steam is usually a link);
     // each is read once, by its real path.
     std::vector<std::string> libraries;
-    std::set<fs::path> known;
     for (const std::string& library : pakscour::steam_libraries(files_, roots, '/')) {
         const auto real = real_path(library);
-        if (real && known.insert(*real).second) libraries.push_back(real->string());
+        if (real && known_libraries_.insert(*real).second) libraries.push_back(real->string());
     }
-    libraries_ = std::move(libraries);
+    return libraries;
+}
+
+const std::vector<std::string>& PosixGameFinder::steam_libraries() {
+    if (!libraries_) {
+        const fs::path& home = *home_;
+        const fs::path flatpak = home / ".var/app/com.valvesoftware.Steam";
+        libraries_ = libraries_of({home / ".steam/steam", home / ".local/share/Steam",
+                                   flatpak / ".local/share/Steam", flatpak / "data/Steam"});
+    }
     return *libraries_;
 }
 
-std::optional<FoundGame> PosixGameFinder::in_steam(const GameQuery& game) {
-    const auto app = find_steam_app(files_, steam_libraries(), game.steam_app_id, '/');
+const std::vector<std::string>& PosixGameFinder::snap_libraries() {
+    // Ubuntu's Steam snap keeps its home in ~/snap/steam/common, or with the snap's hidden-home
+    // option in ~/.snap/data/steam/common. Libraries the other Steams share were read already.
+    if (!snap_libraries_) {
+        steam_libraries();
+        const fs::path& home = *home_;
+        snap_libraries_ = libraries_of({home / "snap/steam/common/.local/share/Steam",
+                                        home / ".snap/data/steam/common/.local/share/Steam"});
+    }
+    return *snap_libraries_;
+}
+
+std::vector<fs::path> PosixGameFinder::proton_prefixes() {
+    if (!proton_) {
+        std::vector<std::string> libraries = steam_libraries();
+        const auto& snap = snap_libraries();
+        libraries.insert(libraries.end(), snap.begin(), snap.end());
+        // Only the games' keys of these registries are read; each is kept for the next game.
+        proton_.emplace();
+        for (ProtonPrefix& prefix : proton_prefixes_with_games(libraries)) {
+            registries_.emplace(
+                prefix.root, std::make_unique<PosixRegistryStore>(parse_wine_registry(prefix.games),
+                                                                  WineRegistryTree()));
+            proton_->push_back(std::move(prefix.root));
+        }
+    }
+    return *proton_;
+}
+
+std::optional<FoundGame> PosixGameFinder::in_steam(const GameQuery& game,
+                                                   const std::vector<std::string>& libraries) {
+    const auto app = find_steam_app(files_, libraries, game.steam_app_id, '/');
     if (!app) return std::nullopt;
     auto folder = host_folder(app->folder);
     if (!folder) return std::nullopt;
@@ -171,17 +230,38 @@ std::optional<FoundGame> PosixGameFinder::in_prefix(const fs::path& prefix, cons
     return FoundGame{std::move(*folder), key.version};
 }
 
-std::vector<fs::path> PosixGameFinder::lutris_prefixes() {
+std::vector<fs::path> PosixGameFinder::lutris_prefixes(const std::vector<fs::path>& folders) {
     std::vector<fs::path> out;
-    const fs::path& home = *home_;
-    for (const fs::path& folder :
-         {home / ".local/share/lutris/games", home / ".config/lutris/games"}) {
+    for (const fs::path& folder : folders) {
         for (const std::string& name : sorted_names(folder)) {
             if (!ends_with(name, ".yml")) continue;
             const auto text = read_small_file(folder / name);
             if (!text) continue;
-            if (auto prefix = lutris_prefix(*text, home.string())) out.emplace_back(*prefix);
+            if (auto prefix = lutris_prefix(*text, home_->string())) out.emplace_back(*prefix);
         }
+    }
+    return out;
+}
+
+std::vector<fs::path> PosixGameFinder::heroic_prefixes() {
+    std::vector<fs::path> out;
+    const fs::path& home = *home_;
+    auto add = [&](const std::optional<std::string>& prefix) {
+        if (!prefix) return;
+        // A game Heroic runs with Proton has its prefix in the folder's pfx.
+        out.emplace_back(*prefix);
+        out.push_back(fs::path(*prefix) / "pfx");
+    };
+    for (const fs::path& base :
+         {home / ".config/heroic", home / ".var/app/com.heroicgameslauncher.hgl/config/heroic"}) {
+        const fs::path games = base / "GamesConfig";
+        for (const std::string& name : sorted_names(games)) {
+            if (!ends_with(name, ".json")) continue;
+            if (const auto text = read_small_file(games / name))
+                add(heroic_game_prefix(*text, name.substr(0, name.size() - 5), home.string()));
+        }
+        if (const auto text = read_small_file(base / "config.json"))
+            add(heroic_default_prefix(*text, home.string()));
     }
     return out;
 }

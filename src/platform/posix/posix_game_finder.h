@@ -3,12 +3,15 @@
 // Wine writes host paths. Without WINEPREFIX, after the registry, in this order: the native
 // Steam libraries (~/.steam/steam, ~/.local/share/Steam and the Flatpak Steam's), the Lutris
 // games' prefixes, the Bottles bottles (native, then Flatpak; each in its default folder, then
-// in the folder its data.yml names). A Steam game's folder is the library's
+// in the folder its data.yml names), the libraries of Ubuntu's Steam snap, the prefixes of the
+// Flatpak Lutris's games, the Proton prefixes of games added to Steam from outside its store
+// (steamapps/compatdata/*/pfx of every library above), and the prefixes Heroic's game settings
+// name (native, then Flatpak). A Steam game's folder is the library's
 // steamapps/common/<installdir> and its version comes from the Proton prefix
 // steamapps/compatdata/<appid>/pfx, if any; in a Wine prefix the game's own registry key is read
-// (32-bit view first). Folders are written as Wine writes host paths (Z:\home\...) and are read
-// through their host paths from then on. With WINEPREFIX set, that prefix is the user's choice
-// and nothing else is looked at.
+// (32-bit view first) and gives folder and version. Folders are written as Wine writes host
+// paths (Z:\home\...) and are read through their host paths from then on. With WINEPREFIX set,
+// that prefix is the user's choice and nothing else is looked at.
 #pragma once
 
 #include <filesystem>
@@ -46,12 +49,24 @@ class PosixGameFinder : public GameFinder {
     bool same_folder(const std::string& a, const std::string& b) override;
 
   private:
-    std::optional<FoundGame> in_steam(const GameQuery& game);
+    std::optional<FoundGame> in_steam(const GameQuery& game,
+                                      const std::vector<std::string>& libraries);
     std::optional<FoundGame> in_prefix(const std::filesystem::path& prefix, const GameQuery& game,
                                        std::set<std::filesystem::path>& seen);
-    std::vector<std::filesystem::path> lutris_prefixes();
+    std::optional<FoundGame> in_prefixes(const std::vector<std::filesystem::path>& prefixes,
+                                         const GameQuery& game,
+                                         std::set<std::filesystem::path>& seen);
+    // The Lutris game files' prefixes, from the files in `folders`.
+    std::vector<std::filesystem::path> lutris_prefixes(
+        const std::vector<std::filesystem::path>& folders);
     std::vector<std::filesystem::path> bottles();
+    std::vector<std::filesystem::path> heroic_prefixes();
+    // The libraries of the given Steam folders that no earlier call gave.
+    std::vector<std::string> libraries_of(const std::vector<std::filesystem::path>& steam);
     const std::vector<std::string>& steam_libraries();
+    const std::vector<std::string>& snap_libraries();
+    // The Proton prefixes whose registry mentions the games; searched once, for all three.
+    std::vector<std::filesystem::path> proton_prefixes();
     // InstallPath and Version of a game key in a prefix's registry.
     FoundGame game_key(const std::filesystem::path& prefix, const std::string& key_path);
     // The folder in Wine's form, read through `host` from now on; nothing when no Windows path
@@ -63,7 +78,10 @@ class PosixGameFinder : public GameFinder {
     std::optional<std::filesystem::path> in_use_;
     NamedFolders named_;
     HostTextFiles files_;
+    std::set<std::filesystem::path> known_libraries_;
     std::optional<std::vector<std::string>> libraries_;
+    std::optional<std::vector<std::string>> snap_libraries_;
+    std::optional<std::vector<std::filesystem::path>> proton_;
     std::map<std::filesystem::path, std::unique_ptr<PosixRegistryStore>> registries_;
 };
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "../home_rig.h"
+#include "platform/posix/proton_prefixes.h"
 
 using namespace pakscour;
 using namespace pakscour::test;
@@ -52,6 +53,11 @@ TEST_CASE("a Proton prefix gives the version; the library gives the folder") {
             0);
     REQUIRE(run(env + *wine + " reg add " + key + " /v Version /d '1.5' /f /reg:32" + quiet) == 0);
     REQUIRE(run(env + "wineserver -w") == 0);
+    // Real Wine's order of keys leads the bisection to the key, below Wow6432Node.
+    const auto games = posix::games_registry_text(pfx / "system.reg");
+    REQUIRE(games.has_value());
+    CHECK(games->find("[Software\\\\Wow6432Node\\\\Activision\\\\Call of Duty]") !=
+          std::string::npos);
 
     TempHome home;
     write_text(home / ".local/share/Steam/steamapps/libraryfolders.vdf",
