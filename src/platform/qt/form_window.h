@@ -26,11 +26,6 @@ namespace pakscour::qt {
 
 class ListEntries;
 
-// A font named by a layout, at its size in points (0: the default size).
-QFont layout_font(const std::string& name, double points);
-// The font of every window and of each control that names no font of its own.
-QFont default_window_font();
-
 class FormWindow : public QFrame, public forms::FormObserver {
   public:
     FormWindow(forms::Form& form, forms::Application& app, AppServices& services, double dpi);
