@@ -70,7 +70,7 @@ class FormWindow : public QFrame, public forms::FormObserver {
     void apply_color(forms::Control& c);
     void apply_timer(forms::Control& c);
     void apply_tab_order();
-    void add_default_and_cancel_keys();
+    void add_dialog_keys();
     void flush_list(const forms::Control& c);
 
     // Menus (form_window_menus.cpp).

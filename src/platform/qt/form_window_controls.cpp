@@ -175,7 +175,7 @@ void FormWindow::build_controls() {
         label->setBuddy(widget_of(form_->ctl(c->access_key_target)));
     }
     apply_tab_order();
-    add_default_and_cancel_keys();
+    add_dialog_keys();
 }
 
 void FormWindow::apply_geometry(forms::Control& c) {
