@@ -143,7 +143,10 @@ void FormWindow::control_changed(forms::Control& c, Property p) {
     QWidget* w = widget_of(c);
     switch (p) {
         case Property::Caption:
-            if (w) apply_caption(c);
+            if (w) {
+                apply_caption(c);
+                apply_font(c);
+            }
             break;
         case Property::Enabled:
             if (w) w->setEnabled(c.enabled());
@@ -185,6 +188,7 @@ void FormWindow::control_changed(forms::Control& c, Property p) {
             break;
         case Property::Geometry:
             apply_geometry(c);
+            apply_font(c);
             break;
         case Property::TimerEnabled:
         case Property::TimerInterval:

@@ -10,6 +10,7 @@
 #include "platform/qt/layout_fonts.h"
 #include "platform/qt/pictures.h"
 #include "platform/qt/qt_text.h"
+#include "platform/qt/text_fit.h"
 #include "platform/qt/twips.h"
 
 namespace pakscour::qt {
@@ -212,12 +213,24 @@ void FormWindow::apply_caption(forms::Control& c) {
 
 void FormWindow::apply_font(forms::Control& c) {
     QWidget* w = widget_of(c);
+    if (!w) return;
     const forms::Font& font = c.font();
-    if (!w || font.name.empty()) return;
-    QFont f = layout_font(font.name, font.size > 0 ? font.size : 8.25);
-    f.setBold(font.bold);
-    f.setUnderline(font.underline);
-    w->setFont(f);
+    QFont f = default_window_font();
+    if (!font.name.empty()) {
+        f = layout_font(font.name, font.size > 0 ? font.size : 8.25);
+        f.setBold(font.bold);
+        f.setUnderline(font.underline);
+    }
+    switch (c.kind()) {
+        case ControlKind::Label:
+        case ControlKind::CheckBox:
+        case ControlKind::CommandButton:
+            set_fitted_font(*w, f);
+            break;
+        default:
+            if (!font.name.empty()) w->setFont(f);
+            break;
+    }
 }
 
 void FormWindow::apply_color(forms::Control& c) {
