@@ -2,6 +2,7 @@
 // option worked through the widgets and read back from them.
 #include <doctest/doctest.h>
 
+#include <QScrollArea>
 #include <QTest>
 #include <algorithm>
 
@@ -131,4 +132,27 @@ TEST_CASE("the path labels are never on screen and the window cannot be resized 
     CHECK(w->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     CHECK_FALSE(w->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     CHECK(QApplication::focusWidget() == rig.widget<QWidget>(rig.main, "List1"));
+}
+
+TEST_CASE("on a short screen F1 keeps the main window on it, the help text in view") {
+    test::MainRig rig;
+    qt::FormWindow* w = rig.window(rig.main);
+    const QRect area = w->screen()->availableGeometry();
+    MESSAGE("available " << area.width() << " x " << area.height() << " at scale "
+                         << w->devicePixelRatioF());
+    // Placed as low as it fits, as a window manager may place it.
+    w->move(area.left(), std::max(area.top(), area.bottom() - w->frameGeometry().height()));
+    QTest::keyClick(w, Qt::Key_F1);
+    REQUIRE(rig.action("mnuHelpAlien")->isChecked());
+    CHECK(area.contains(w->frameGeometry()));
+    // The last help paragraph is in view, scrolled to where the window is too short for all.
+    QScrollArea* view = w->client_view();
+    QWidget* last = rig.widget<QWidget>(rig.main, "Label5");
+    const QRect shown(last->mapTo(view->viewport(), QPoint(0, 0)), last->size());
+    CHECK(view->viewport()->rect().contains(shown));
+    CHECK(w->client()->height() == rig.px(9230 - 735));
+
+    QTest::keyClick(w, Qt::Key_F1);
+    CHECK(area.contains(w->frameGeometry()));
+    CHECK(w->client()->height() == rig.px(5685 - 735));
 }

@@ -5,6 +5,7 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -37,9 +38,14 @@ FormWindow::FormWindow(forms::Form& form, forms::Application& app, AppServices& 
         layout_->setMenuBar(menu_bar_);
         build_menus();
     }
-    client_ = new QWidget(this);
+    client_ = new QWidget;
     client_->setObjectName(QStringLiteral("client"));
-    layout_->addWidget(client_);
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setWidget(client_);
+    layout_->addWidget(scroll_);
 
     setWindowTitle(to_qt(form.caption()));
     if (!form.icon.empty()) setWindowIcon(load_icon(form.icon));
@@ -101,8 +107,11 @@ void FormWindow::apply_window_flags() {
 void FormWindow::apply_size() {
     const int width = std::max(0, twips_to_px(form_->client_width(), dpi_));
     const int height = std::max(0, twips_to_px(form_->client_height(), dpi_));
+    const bool grown = height > client_->height();
     client_->setFixedSize(width, height);
+    scroll_->setFixedSize(width, height);
     layout_->activate();
+    if (shown_once_) keep_on_screen(grown);
 }
 
 void FormWindow::show_window() {
@@ -110,6 +119,7 @@ void FormWindow::show_window() {
         shown_once_ = true;
         layout_->activate();
         adjustSize();
+        keep_on_screen(false);
         if (form_ && form_->start_position == forms::StartPosition::CenterOwner && parentWidget()) {
             const QRect owner = parentWidget()->frameGeometry();
             move(owner.center() - QPoint(width() / 2, height() / 2));
