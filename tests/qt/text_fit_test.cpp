@@ -4,12 +4,17 @@
 #include <doctest/doctest.h>
 
 #include <QAbstractButton>
+#include <QDir>
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QImage>
 #include <QLabel>
 #include <QListView>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStyle>
+#include <cmath>
 
 #include "main_rig.h"
 #include "platform/qt/layout_fonts.h"
@@ -66,6 +71,31 @@ int check_texts(qt::FormWindow& window, const QString& face) {
     return measured;
 }
 
+// The selected row of a list that has the focus, drawn: true when the ink of its text (lighter
+// than the selection) lies clear of the row's focus frame, its first and last pixel rows.
+bool row_text_clear_of_frame(QListView& view, int row) {
+    QWidget* window = view.window();
+    const QImage image = window->grab().toImage();
+    const double dpr = image.devicePixelRatio();
+    const QRect r = view.visualRect(view.model()->index(row, 0))
+                        .translated(view.viewport()->mapTo(window, QPoint(0, 0)));
+    // The device pixel rows wholly within the frame's logical rows, the first and the last.
+    auto on_frame = [&](int y) {
+        for (int line : {r.top(), r.bottom()})
+            if (y >= std::ceil(line * dpr) && y < std::floor((line + 1) * dpr)) return true;
+        return false;
+    };
+    const int background =
+        image.pixelColor(int((r.right() - 2) * dpr), int(r.center().y() * dpr)).lightness();
+    int inside = 0;
+    int framed = 0;
+    for (int y = int(r.top() * dpr); y < int((r.bottom() + 1) * dpr); ++y)
+        for (int x = int((r.left() + 2) * dpr); x < int((r.right() - 2) * dpr); ++x)
+            if (image.pixelColor(x, y).lightness() > background + 25)
+                ++(on_frame(y) ? framed : inside);
+    return inside > 0 && framed == 0;
+}
+
 }  // namespace
 
 TEST_CASE(
@@ -94,6 +124,15 @@ TEST_CASE(
                 measured += check_texts(*rig.window(*f), face);
             }
             CHECK(measured >= 40);
+            // A selected name's underscores are not lost in the focus frame of its row.
+            forms::Control& list = rig.main.ctl("List1");
+            list.add_item("zzz_svr_adminmod_v3");
+            list.set_list_index(list.list_count() - 1);
+            auto* view = rig.widget<QListView>(rig.main, "List1");
+            QApplication::setActiveWindow(rig.window(rig.main));
+            view->setFocus();
+            rig.window(rig.main)->client_view()->ensureWidgetVisible(view);
+            CHECK(row_text_clear_of_frame(*view, list.list_count() - 1));
             // With Arial's metrics the layouts' sizes stay as they are.
             if (face == "Liberation Sans") {
                 for (const char* name : {"Label4", "lblStatusBar", "cmdClean", "chkCleanCod"})
@@ -106,4 +145,15 @@ TEST_CASE(
         }
     }
     qt::reset_layout_sans_face();
+}
+
+TEST_CASE("the fonts in ../share/fonts beside the program are loaded at start, .ttf files only") {
+    QDir fonts(QCoreApplication::applicationDirPath() + "/../share/fonts");
+    REQUIRE(fonts.mkpath("."));
+    const QString source = "/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf";
+    REQUIRE(QFile::copy(source, fonts.filePath("LiberationSans-Bold.ttf")));
+    REQUIRE(QFile::copy(source, fonts.filePath("LiberationSans-Bold.ttf.txt")));
+    CHECK(qt::load_program_fonts() == 1);
+    CHECK(QFontDatabase::applicationFontFamilies(0).contains("Liberation Sans"));
+    fonts.removeRecursively();
 }

@@ -84,6 +84,7 @@ QWidget* FormWindow::make_widget(forms::Control& c, QWidget* parent) {
             auto* view = new QListView(parent);
             auto* entries = new ListEntries(view);
             view->setModel(entries);
+            view->setItemDelegate(new ListRowDelegate(view));
             view->setUniformItemSizes(true);
             view->setEditTriggers(QAbstractItemView::NoEditTriggers);
             view->setSelectionMode(QAbstractItemView::SingleSelection);
