@@ -37,8 +37,9 @@ windows_packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 win
 # What taking the screenshots needs (scripts/screenshots, scripts/screenshots-win32):
 # ImageMagick, xdotool and xprop (x11-utils) to find the windows and save them; Openbox, a
 # window manager that draws each Linux window's title bar and frame on the virtual screen; Wine's
-# own fonts, whose Marlett draws the caption buttons of the title bars Wine draws itself.
-screenshot_packages=(imagemagick xdotool x11-utils openbox fonts-wine)
+# own fonts, whose Marlett draws the caption buttons of the title bars Wine draws itself; Noto
+# Sans Mono for the typewriter lines of the Noto set.
+screenshot_packages=(imagemagick xdotool x11-utils openbox fonts-wine fonts-noto-mono)
 # What building the packages (scripts/package) and checking them (scripts/test-packages) needs.
 # The Linux archive carries Qt's wayland plugins (qt6-wayland) and SVG support (libqt6svg6) from
 # Debian, with the program's RPATH set by patchelf; its checks make small Debian systems with
