@@ -139,10 +139,7 @@ TEST_CASE("with the main window closed the program runs on until the About windo
 
 TEST_CASE("Enter, Space and Esc press the buttons of every window as on Windows") {
     for (const test::DialogKeyCase& c : test::dialog_key_cases) {
-        CAPTURE(std::string(c.window));
-        CAPTURE(std::string(c.focus));
-        CAPTURE(static_cast<int>(c.key));
-        CAPTURE(std::string(c.disabled));
+        CAPTURE(test::describe(c));
         test::MainRig rig;
         std::vector<std::string> pressed;
         forms::Form& f = test::open_for_keys(rig.ctx, c, pressed);
@@ -159,9 +156,8 @@ TEST_CASE("Enter, Space and Esc press the buttons of every window as on Windows"
                                                               : Qt::Key_Escape;
         QTest::keyClick(focus, key);
         QCoreApplication::processEvents();
-        const std::vector<std::string> expected =
-            *c.pressed ? std::vector<std::string>{c.pressed} : std::vector<std::string>{};
-        CHECK(pressed == expected);
+        CHECK(pressed ==
+              (*c.pressed ? std::vector<std::string>{c.pressed} : std::vector<std::string>{}));
         rig.forms.unload(rig.ctx.frmRestore);
     }
 }

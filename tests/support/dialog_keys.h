@@ -44,6 +44,12 @@ inline constexpr DialogKeyCase dialog_key_cases[] = {
     {"frmRestore", "cmdCancel", DialogKey::Space, "", "cmdCancel"},
 };
 
+inline std::string describe(const DialogKeyCase& c) {
+    const char* keys[] = {"Enter", "Space", "Esc"};
+    return std::string(c.window) + ": " + keys[static_cast<int>(c.key)] + " on " + c.focus +
+           (*c.disabled ? std::string(", ") + c.disabled + " disabled" : std::string());
+}
+
 // Opens the case's window over the shown main window (Restore once a game is ticked) through
 // the model's menu items, and makes every button of it enabled, save the one the case disables,
 // and recording its Click in `pressed` instead of running it.

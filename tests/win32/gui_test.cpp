@@ -262,10 +262,7 @@ TEST_CASE("Enter presses the focused push button of a window without a default b
 
 TEST_CASE("Enter, Space and Esc press the buttons of every window by the dialog keyboard") {
     for (const test::DialogKeyCase& c : test::dialog_key_cases) {
-        CAPTURE(std::string(c.window));
-        CAPTURE(std::string(c.focus));
-        CAPTURE(static_cast<int>(c.key));
-        CAPTURE(std::string(c.disabled));
+        CAPTURE(test::describe(c));
         Rig rig;
         rig.show_main();
         std::vector<std::string> pressed;
@@ -281,9 +278,8 @@ TEST_CASE("Enter, Space and Esc press the buttons of every window by the dialog 
         PostMessageW(focus, WM_KEYDOWN, vk, 1);
         PostMessageW(focus, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
         rig.pump();
-        const std::vector<std::string> expected =
-            *c.pressed ? std::vector<std::string>{c.pressed} : std::vector<std::string>{};
-        CHECK(pressed == expected);
+        CHECK(pressed ==
+              (*c.pressed ? std::vector<std::string>{c.pressed} : std::vector<std::string>{}));
         rig.forms.unload(rig.ctx().frmRestore);
     }
 }
