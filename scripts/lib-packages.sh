@@ -28,10 +28,11 @@ ensure_packages() {
 # libyaml-cpp-dev reads the launchers' YAML files; python3-yaml writes them in the tests as the
 # launchers do. rsvg-convert (librsvg2-bin) renders the icon's drawing, icotool (icoutils) makes
 # the .ico. The Qt tests measure every window's texts with Noto Sans, DejaVu Sans, Cantarell and
-# Liberation Sans (the fonts-* packages).
+# Liberation Sans (the fonts-* packages), and try a short screen under Wayland too (Weston's
+# headless screen, Qt's wayland plugin).
 linux_packages=(cmake ninja-build g++ clang-format doctest-dev qt6-base-dev libgl-dev
     libyaml-cpp-dev python3-yaml librsvg2-bin xvfb xauth libfuse3-dev fuse3 pkg-config
-    fonts-noto-core fonts-dejavu-core fonts-cantarell fonts-liberation2)
+    fonts-noto-core fonts-dejavu-core fonts-cantarell fonts-liberation2 weston qt6-wayland)
 windows_packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 wine32:i386
     qemu-user python3 xdotool librsvg2-bin icoutils)
 # What taking the screenshots needs (scripts/screenshots, scripts/screenshots-win32):
