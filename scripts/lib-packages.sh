@@ -27,17 +27,21 @@ ensure_packages() {
 # The packages every build and test of the project needs.
 # libyaml-cpp-dev and nlohmann-json3-dev read the launchers' YAML and JSON files; python3-yaml
 # writes the YAML in the tests as the launchers do. rsvg-convert (librsvg2-bin) renders the
-# icon's drawing, icotool (icoutils) makes the .ico.
+# icon's drawing, icotool (icoutils) makes the .ico. The Qt tests measure every window's texts
+# with Noto Sans, DejaVu Sans, Cantarell and Liberation Sans (the fonts-* packages), and try a
+# short screen under Wayland too (Weston's headless screen, Qt's wayland plugin).
 linux_packages=(cmake ninja-build g++ clang-format doctest-dev qt6-base-dev libgl-dev
     libyaml-cpp-dev nlohmann-json3-dev python3-yaml librsvg2-bin xvfb xauth libfuse3-dev fuse3
-    pkg-config)
+    pkg-config fonts-noto-core fonts-dejavu-core fonts-cantarell fonts-liberation2 weston
+    qt6-wayland)
 windows_packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 wine32:i386
     qemu-user python3 xdotool librsvg2-bin icoutils)
 # What taking the screenshots needs (scripts/screenshots, scripts/screenshots-win32):
 # ImageMagick, xdotool and xprop (x11-utils) to find the windows and save them; Openbox, a
 # window manager that draws each Linux window's title bar and frame on the virtual screen; Wine's
-# own fonts, whose Marlett draws the caption buttons of the title bars Wine draws itself.
-screenshot_packages=(imagemagick xdotool x11-utils openbox fonts-wine)
+# own fonts, whose Marlett draws the caption buttons of the title bars Wine draws itself; Noto
+# Sans Mono for the typewriter lines of the Noto set.
+screenshot_packages=(imagemagick xdotool x11-utils openbox fonts-wine fonts-noto-mono)
 # What building the packages (scripts/package) and checking them (scripts/test-packages) needs.
 # The Linux archive carries Qt's wayland plugins (qt6-wayland) and SVG support (libqt6svg6) from
 # Debian, with the program's RPATH set by patchelf; its checks make small Debian systems with

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "dialog_keys.h"
 #include "main_rig.h"
 #include "ui/dialogs/frm_about.h"
 #include "ui/dialogs/frm_disclaim.h"
@@ -134,4 +135,29 @@ TEST_CASE("with the main window closed the program runs on until the About windo
     QTimer::singleShot(10, [&] { QTest::mouseClick(ok, Qt::LeftButton, {}, test::centre(ok)); });
     CHECK(QApplication::exec() == 0);
     CHECK_FALSE(rig.ctx.frmAbout.loaded());
+}
+
+TEST_CASE("Enter, Space and Esc press the buttons of every window as on Windows") {
+    for (const test::DialogKeyCase& c : test::dialog_key_cases) {
+        CAPTURE(test::describe(c));
+        test::MainRig rig;
+        std::vector<std::string> pressed;
+        forms::Form& f = test::open_for_keys(rig.ctx, c, pressed);
+        qt::FormWindow* w = rig.window(f);
+        REQUIRE(w);
+        QApplication::setActiveWindow(w);
+        (void)QTest::qWaitForWindowActive(w, 1000);
+        auto* focus = w->findChild<QWidget*>(QString::fromLatin1(c.focus));
+        REQUIRE(focus);
+        focus->setFocus();
+        REQUIRE(QApplication::focusWidget() == focus);
+        const Qt::Key key = c.key == test::DialogKey::Enter   ? Qt::Key_Return
+                            : c.key == test::DialogKey::Space ? Qt::Key_Space
+                                                              : Qt::Key_Escape;
+        QTest::keyClick(focus, key);
+        QCoreApplication::processEvents();
+        CHECK(pressed ==
+              (*c.pressed ? std::vector<std::string>{c.pressed} : std::vector<std::string>{}));
+        rig.forms.unload(rig.ctx.frmRestore);
+    }
 }

@@ -2,6 +2,7 @@
 // option worked through the widgets and read back from them.
 #include <doctest/doctest.h>
 
+#include <QScrollArea>
 #include <QTest>
 #include <algorithm>
 
@@ -131,4 +132,35 @@ TEST_CASE("the path labels are never on screen and the window cannot be resized 
     CHECK(w->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     CHECK_FALSE(w->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     CHECK(QApplication::focusWidget() == rig.widget<QWidget>(rig.main, "List1"));
+}
+
+TEST_CASE("on a short screen F1 keeps the main window on it, the help text in view") {
+    test::MainRig rig;
+    qt::FormWindow* w = rig.window(rig.main);
+    const QRect area = w->screen()->availableGeometry();
+    MESSAGE(QGuiApplication::platformName().toStdString()
+            << ": available " << area.width() << " x " << area.height() << " at scale "
+            << w->devicePixelRatioF());
+    // Placed as low as it fits, as a window manager may place it; under Wayland only the
+    // compositor places windows, and the window stays as tall as the screen at most.
+    const bool placed = !QGuiApplication::platformName().startsWith("wayland");
+    auto on_screen = [&] {
+        return placed ? area.contains(w->frameGeometry())
+                      : w->frameGeometry().height() <= area.height();
+    };
+    if (placed)
+        w->move(area.left(), std::max(area.top(), area.bottom() - w->frameGeometry().height()));
+    QTest::keyClick(w, Qt::Key_F1);
+    REQUIRE(rig.action("mnuHelpAlien")->isChecked());
+    CHECK(on_screen());
+    // The last help paragraph is in view, scrolled to where the window is too short for all.
+    QScrollArea* view = w->client_view();
+    QWidget* last = rig.widget<QWidget>(rig.main, "Label5");
+    const QRect shown(last->mapTo(view->viewport(), QPoint(0, 0)), last->size());
+    CHECK(view->viewport()->rect().contains(shown));
+    CHECK(w->client()->height() == rig.px(9230 - 735));
+
+    QTest::keyClick(w, Qt::Key_F1);
+    CHECK(on_screen());
+    CHECK(w->client()->height() == rig.px(5685 - 735));
 }

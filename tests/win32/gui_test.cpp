@@ -9,6 +9,7 @@
 #include <chrono>
 #include <string>
 
+#include "dialog_keys.h"
 #include "gui_rig.h"
 #include "platform/win32/win32_metrics.h"
 
@@ -257,6 +258,30 @@ TEST_CASE("Enter presses the focused push button of a window without a default b
     PostMessageW(rig.control("cmdExit"), WM_KEYDOWN, VK_RETURN, 0);
     rig.pump();
     CHECK_FALSE(rig.main().loaded());
+}
+
+TEST_CASE("Enter, Space and Esc press the buttons of every window by the dialog keyboard") {
+    for (const test::DialogKeyCase& c : test::dialog_key_cases) {
+        CAPTURE(test::describe(c));
+        Rig rig;
+        rig.show_main();
+        std::vector<std::string> pressed;
+        forms::Form& f = test::open_for_keys(rig.ctx(), c, pressed);
+        rig.pump();
+        HWND focus = rig.renderer.control_hwnd(f, f.ctl(c.focus));
+        REQUIRE(focus != nullptr);
+        SetFocus(focus);
+        REQUIRE(GetFocus() == focus);
+        const UINT vk = c.key == test::DialogKey::Enter   ? VK_RETURN
+                        : c.key == test::DialogKey::Space ? VK_SPACE
+                                                          : VK_ESCAPE;
+        PostMessageW(focus, WM_KEYDOWN, vk, 1);
+        PostMessageW(focus, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
+        rig.pump();
+        CHECK(pressed ==
+              (*c.pressed ? std::vector<std::string>{c.pressed} : std::vector<std::string>{}));
+        rig.forms.unload(rig.ctx().frmRestore);
+    }
 }
 
 TEST_CASE("closing the last window ends the message loop") {

@@ -72,6 +72,17 @@ void LineWidget::paintEvent(QPaintEvent*) {
     p.drawLine(QPointF(x1_ + half, y1_ + half), QPointF(x2_ + half, y2_ + half));
 }
 
+QSize ListRowDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    const QFontMetrics& fm = option.fontMetrics;
+    // The text from its ascent to the lower of its descent and its underscore, and a pixel
+    // above and below for the focus frame.
+    const int below = std::max(fm.descent(), fm.boundingRect(QLatin1Char('_')).bottom() + 1);
+    size.setHeight(std::max(size.height(), fm.ascent() + below + 2));
+    return size;
+}
+
 int ListEntries::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(entries_.size());
 }

@@ -1,6 +1,7 @@
 // The Qt widgets behind form-model controls that need more than a stock widget: a label that
 // reports clicks and shortens a long path, a check box whose state only the model changes, a drawn
-// line, and the entries of a list box as a list model that takes many entries at once.
+// line, and the entries of a list box as a list model that takes many entries at once, in rows
+// sized by the face's metrics.
 #pragma once
 
 #include <QAbstractListModel>
@@ -8,6 +9,7 @@
 #include <QColor>
 #include <QLabel>
 #include <QStringList>
+#include <QStyledItemDelegate>
 #include <QWidget>
 #include <functional>
 
@@ -51,6 +53,15 @@ class LineWidget : public QWidget {
   private:
     int x1_ = 0, y1_ = 0, x2_ = 0, y2_ = 0, width_ = 1;
     QColor color_{Qt::black};
+};
+
+// The rows of a list box, as tall as the face's underscore needs: an underscore that some faces
+// draw below their descent would otherwise lie on the selected row's focus frame, and a name
+// such as zzz_svr_adminmod_v3 would read as if it had blanks.
+class ListRowDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };
 
 // The entries of a list box, in the order they were added.

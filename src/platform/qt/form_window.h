@@ -19,17 +19,13 @@
 class QAction;
 class QMenu;
 class QMenuBar;
+class QScrollArea;
 class QTimer;
 class QVBoxLayout;
 
 namespace pakscour::qt {
 
 class ListEntries;
-
-// A font named by a layout, at its size in points (0: the default size).
-QFont layout_font(const std::string& name, double points);
-// The font of every window and of each control that names no font of its own.
-QFont default_window_font();
 
 class FormWindow : public QFrame, public forms::FormObserver {
   public:
@@ -46,6 +42,8 @@ class FormWindow : public QFrame, public forms::FormObserver {
     void show_window();
 
     QWidget* client() const { return client_; }
+    // The view of the client area: the whole of it, unless the screen is too short for it.
+    QScrollArea* client_view() const { return scroll_; }
     QMenuBar* menu_bar() const { return menu_bar_; }
     QWidget* widget_of(const forms::Control& c) const;
     QAction* action_of(const forms::MenuItem& m) const;
@@ -67,6 +65,11 @@ class FormWindow : public QFrame, public forms::FormObserver {
 
     void apply_window_flags();
     void apply_size();
+    // Keeps the window within the screen's available area (form_window_screen.cpp): moved up
+    // where the window system lets a program place its windows, and where it is still too tall
+    // the client area scrolls within the room there is; `grown` scrolls to the part that the
+    // latest growth added.
+    void keep_on_screen(bool grown);
     void build_controls();
     QWidget* make_widget(forms::Control& c, QWidget* parent);
     void apply_geometry(forms::Control& c);
@@ -75,7 +78,7 @@ class FormWindow : public QFrame, public forms::FormObserver {
     void apply_color(forms::Control& c);
     void apply_timer(forms::Control& c);
     void apply_tab_order();
-    void add_default_and_cancel_keys();
+    void add_dialog_keys();
     void flush_list(const forms::Control& c);
 
     // Menus (form_window_menus.cpp).
@@ -90,6 +93,7 @@ class FormWindow : public QFrame, public forms::FormObserver {
 
     QVBoxLayout* layout_ = nullptr;
     QMenuBar* menu_bar_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
     QWidget* client_ = nullptr;
     std::map<const forms::Control*, QWidget*> widgets_;
     std::map<const forms::Control*, QTimer*> timers_;

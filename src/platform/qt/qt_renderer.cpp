@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QTimer>
 
+#include "platform/qt/layout_fonts.h"
 #include "platform/qt/twips.h"
 
 namespace pakscour::qt {
@@ -12,11 +13,11 @@ QtRenderer::QtRenderer(forms::Application& app, AppServices& services)
     : app_(app), services_(services), dpi_(screen_dpi()) {
     // The event loop ends when the model says its last window has gone, not when Qt thinks so.
     QApplication::setQuitOnLastWindowClosed(false);
-    // The layouts name the classic Windows fonts; prefer metric-compatible ones where the
-    // font configuration has no better idea.
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
-                                QStringLiteral("Liberation Sans")});
+    // The layouts name the classic Windows fonts: the faces of their metrics that the program
+    // carries join the installed ones ("MS Sans Serif" is chosen in layout_font); for the
+    // typewriter face prefer a metric-compatible one where the font configuration has no better
+    // idea.
+    load_program_fonts();
     QFont::insertSubstitutions(QStringLiteral("Courier New"),
                                {QStringLiteral("Liberation Mono"), QStringLiteral("Courier")});
     app_.set_renderer(this);
