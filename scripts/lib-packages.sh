@@ -43,10 +43,11 @@ screenshot_packages=(imagemagick xdotool x11-utils openbox fonts-wine)
 # mmdebstrap and start the program on Xvfb and under Weston's headless back end, with
 # screenshots by ImageMagick's import.
 # The archive carries Liberation Sans from fonts-liberation2; desktop-file-validate
-# (desktop-file-utils) checks the desktop entries.
+# (desktop-file-utils) checks the desktop entries, and tesseract reads the texts of the
+# archive's windows from their screenshots.
 packaging_packages=(dpkg-dev zip unzip file lintian appstream xdotool icoutils git
     patchelf qt6-wayland libqt6svg6 binutils xz-utils mmdebstrap xvfb weston imagemagick
-    fonts-liberation2 desktop-file-utils)
+    fonts-liberation2 desktop-file-utils tesseract-ocr tesseract-ocr-eng)
 
 # The libraries the Linux archive leaves to the system it runs on, as every desktop has them,
 # each line a Debian 12 package and the sonames it holds: the C library family, the C++ and GCC
@@ -145,7 +146,7 @@ debian_system() {
         echo "   making a $suite system with: $*" >&2
         rm -rf "$root.new"
         mkdir -p "$(dirname "$root")"
-        mmdebstrap --quiet --variant=minbase --include="$(IFS=,; echo "${include[*]}")" \
+        mmdebstrap --quiet --variant=minbase ${include[0]:+--include="$(IFS=,; echo "${include[*]}")"} \
             ${purge[0]:+--customize-hook="chroot \"\$1\" dpkg --purge --force-depends ${purge[*]}"} \
             "$suite" "$root.new" http://deb.debian.org/debian >&2
         mv "$root.new" "$root"
