@@ -31,6 +31,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.vantorix.test/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The layouts are measured in Arial's metrics, which Liberation Sans has; dpkg-shlibdeps adds
+# the libraries' packages after it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation2)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)
