@@ -1,7 +1,9 @@
 // The answers of FileSystem::move_file (and of copy_file after it) that every platform gives,
 // as one table run over a small rig per platform that makes the places each row needs: a plain
-// rename, another file system, a missing file or folder, a taken name, a folder or link in the
-// file's place, a name gone while its twin in another case is there, and a held file.
+// rename, another file system, a missing file or folder, a taken name (exactly, or in another
+// case: a clash in a folder create_folder made only where the file system folds case, in any
+// other folder always, as the games see it), a folder or link in the file's place, a name gone
+// while its twin in another case is there, and a held file.
 #pragma once
 
 #include <doctest/doctest.h>
@@ -84,13 +86,21 @@ inline void check_move_contract(ContractRig& rig) {
              return true;
          },
          "a.pk3", "a.pk3", err::file_exists},
-        {"a name taken in another case",
+        {"a name taken in another case in a folder create_folder made",
+         [&fs](ContractRig& r, const std::string& from, const std::string& to) {
+             r.write(from + "\\a.pk3", "a");
+             const std::string made = fs.create_folder(to + "\\made");
+             r.write(made + "\\A.PK3", "older");
+             return true;
+         },
+         "a.pk3", "made\\a.pk3", rig.case_sensitive() ? 0 : err::file_exists},
+        {"a name taken in another case in any other folder",
          [](ContractRig& r, const std::string& from, const std::string& to) {
              r.write(from + "\\a.pk3", "a");
              r.write(to + "\\A.PK3", "older");
              return true;
          },
-         "a.pk3", "a.pk3", rig.case_sensitive() ? 0 : err::file_exists},
+         "a.pk3", "a.pk3", err::file_exists},
         {"a folder in the file's place",
          [](ContractRig& r, const std::string& from, const std::string&) {
              r.make_folder(from + "\\a.pk3");

@@ -147,7 +147,9 @@ std::string PosixFileSystem::create_folder(const std::string& path) {
     if (::fsync(parent.fd.get()) != 0 && errno != EINVAL)
         raise_errno(errno, path, err::path_not_found);
     Folder& made = folders_[path];
-    made = Folder{std::move(fd), st.st_dev, true};
+    made.fd = std::move(fd);
+    made.device = st.st_dev;
+    made.made = true;
     return path;
 }
 

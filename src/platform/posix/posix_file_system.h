@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/file_system.h"
 #include "platform/posix/fd.h"
@@ -32,7 +33,9 @@ class PosixFileSystem : public FileSystem {
     // parent 76, a refusal 70; anything but the folder made found at its name once made 70.
     std::string create_folder(const std::string& path) override;
     // The names are taken exactly as listed: on Linux names that differ only in case are two
-    // files, so only an exact clash is 58 (posix_file_system_moves.cpp).
+    // files, so in a folder made in this run (a backup folder) only an exact clash is 58. In
+    // any other folder (the content folder a restore fills) a name that differs only in case
+    // is 58 too, as Wine and the games see one file there (posix_file_system_moves.cpp).
     Moved move_file(const std::string& from, const std::string& to) override;
     // One fsync of each folder that gained names, then of each that lost them.
     void flush_moves() override;
@@ -56,7 +59,14 @@ class PosixFileSystem : public FileSystem {
         bool made = false;
         bool gained = false;  // a name came in since the last flush
         bool lost = false;    // a name went
+        // For a folder not made in this run that files move into: the case keys of its
+        // names, read once per move.
+        bool keys_read = false;
+        std::unordered_set<std::u32string> keys;
     };
+    // Raises 58 when `name` differs only in case from a name of `folder` (not made in this
+    // run); the caller adds the name's key once the name is there.
+    void check_case(Folder& folder, const std::string& name, const std::string& path);
     // The open folder of the Windows text `folder`, opened when it is not yet: a folder that
     // lies directly in `beside` (the other folder of the move, as a backup folder lies in its
     // content folder) relative to that one's handle, never through a link; any other through

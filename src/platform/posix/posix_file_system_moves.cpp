@@ -6,11 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
 #include <cerrno>
 
 #include "platform/posix/exact_remove.h"
 #include "platform/posix/file_data.h"
 #include "platform/posix/fs_errors.h"
+#include "platform/posix/fs_names.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/runtime_error.h"
 
@@ -44,17 +47,31 @@ struct stat checked_file(int dir, const std::string& name, const std::string& pa
 
 }  // namespace
 
+void PosixFileSystem::check_case(Folder& folder, const std::string& name, const std::string& path) {
+    if (folder.made) return;
+    if (!folder.keys_read) {
+        DIR* dir = ::fdopendir(::openat(folder.fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir == nullptr) raise_errno(errno, path, err::path_not_found);
+        while (const dirent* e = ::readdir(dir)) folder.keys.insert(case_key(e->d_name));
+        ::closedir(dir);
+        folder.keys_read = true;
+    }
+    if (folder.keys.count(case_key(name)) != 0) raise_error(err::file_exists, path);
+}
+
 Moved PosixFileSystem::move_file(const std::string& from, const std::string& to) {
     std::string from_name;
     std::string to_name;
     Folder& source = folder_of(from, from_name, folder_text(to));
     Folder& target = folder_of(to, to_name, folder_text(from));
     const struct stat st = checked_file(source.fd.get(), from_name, from);
+    check_case(target, to_name, to);
     const int e = rename_no_replace(source.fd.get(), from_name, target.fd.get(), to_name, random_);
     if (e == EXDEV) return Moved::other_file_system;
     if (e != 0) raise_move_error(e, source.fd.get(), from_name, from, to);
     source.lost = true;
     target.gained = true;
+    if (target.keys_read) target.keys.insert(case_key(to_name));
     // What moved is the file checked; anything put in its place meanwhile goes back.
     struct stat moved;
     if (::fstatat(target.fd.get(), to_name.c_str(), &moved, AT_SYMLINK_NOFOLLOW) == 0 &&
@@ -78,6 +95,7 @@ Copied PosixFileSystem::copy_file(const std::string& from, const std::string& to
     if (::fstat(in.get(), &before) != 0) raise_errno(errno, from, err::file_not_found);
     if (!S_ISREG(before.st_mode)) raise_error(err::permission_denied, from);
     if (identity_at(to_dir, to_name)) raise_error(err::file_exists, to);
+    check_case(target, to_name, to);
 
     // The data goes into a hidden file beside the target, which takes the target's name only
     // once it is on disk, so that not even a killed program leaves a partial file under the
@@ -107,6 +125,7 @@ Copied PosixFileSystem::copy_file(const std::string& from, const std::string& to
         if (failure == EEXIST) raise_error(err::file_exists, to);
         raise_errno(failure, failure == EIO ? from : to, err::path_not_found);
     }
+    if (target.keys_read) target.keys.insert(case_key(to_name));
     // Flushed again under its name (a file system made of others, as mergerfs, may keep the
     // renamed file's state apart), then the folder's entry, before the original goes.
     if (Fd named(::openat(to_dir, to_name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
