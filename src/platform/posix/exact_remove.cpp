@@ -63,6 +63,10 @@ std::optional<FileIdentity> identity_at(int dir, const std::string& name) {
     return identity_of(st);
 }
 
+int flush_folder(int dir) {
+    return ::fsync(dir) == 0 || errno == EINVAL ? 0 : errno;
+}
+
 std::string hidden_name(int dir, const char* kind, const std::string& name,
                         std::minstd_rand& random, Fd* create) {
     static constexpr char letters[] =
@@ -155,7 +159,7 @@ bool put_back(int aside_dir, const std::string& aside, int dir, const std::strin
     };
     int e = give(name);
     for (int n = 2; e == EEXIST && n < 1000; ++n) e = give(beside_name(name, n));
-    ::fsync(dir);
+    flush_folder(dir);
     return e == 0;
 }
 

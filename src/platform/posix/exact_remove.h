@@ -22,6 +22,10 @@ FileIdentity identity_of(const struct stat& st);
 // looked at (ENOENT: there is none).
 std::optional<FileIdentity> identity_at(int dir, const std::string& name);
 
+// Flushes the entries of the open folder `dir` to storage: 0, or the errno of the failure (a
+// file system that cannot flush a folder, saying EINVAL, counts as flushed).
+int flush_folder(int dir);
+
 // A new hidden name in `dir` for the file `name`: ".pakscour-KIND-NAME-XXXXXXXX", so that a
 // file left so by a kill still says what it was and why. With `create`, a new empty file of
 // that name is made and returned open (invalid, errno set, when none could be made).

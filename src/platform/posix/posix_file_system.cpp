@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/posix/exact_remove.h"
 #include "platform/posix/fd.h"
 #include "platform/posix/fs_errors.h"
 #include "platform/posix/fs_names.h"
@@ -144,8 +145,8 @@ std::string PosixFileSystem::create_folder(const std::string& path) {
     if (!fd || ::fstat(fd.get(), &st) != 0 || st.st_dev != parent.device)
         raise_error(err::permission_denied, path);
     // The new folder's entry reaches the disk before files are moved into it.
-    if (::fsync(parent.fd.get()) != 0 && errno != EINVAL)
-        raise_errno(errno, path, err::path_not_found);
+    if (const int e = flush_folder(parent.fd.get()); e != 0)
+        raise_errno(e, path, err::path_not_found);
     Folder& made = folders_[path];
     made.fd = std::move(fd);
     made.device = st.st_dev;

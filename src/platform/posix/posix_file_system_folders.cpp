@@ -70,7 +70,7 @@ bool PosixFileSystem::remove_empty_folder(const std::string& folder) {
     }
     // The removal reaches the disk like every other change to the content folder.
     Fd parent(::open(host->parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (parent) ::fsync(parent.get());
+    if (parent) flush_folder(parent.get());
     folders_.erase(folder);
     return true;
 }

@@ -131,8 +131,7 @@ Copied PosixFileSystem::copy_file(const std::string& from, const std::string& to
     if (Fd named(::openat(to_dir, to_name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         named)
         ::fsync(named.get());
-    if (::fsync(to_dir) != 0 && errno != EINVAL) {
-        const int e = errno;
+    if (const int e = flush_folder(to_dir); e != 0) {
         int ignored = 0;
         remove_exact(to_dir, to_name, identity_of(copied), ignored, random_);
         raise_errno(e, to, err::path_not_found);
@@ -148,7 +147,7 @@ Copied PosixFileSystem::copy_file(const std::string& from, const std::string& to
             int ignored = 0;
             if (remove_exact(to_dir, to_name, identity_of(copied), ignored, random_) ==
                 Removal::removed)
-                ::fsync(to_dir);
+                flush_folder(to_dir);
             raise_errno(error, from, err::file_not_found);
         }
         default:
@@ -180,8 +179,8 @@ void PosixFileSystem::flush_moves() {
     for (const bool gained : {true, false})
         for (auto& [text, f] : folders_) {
             if (!(gained ? f.gained : f.lost)) continue;
-            if (::fsync(f.fd.get()) != 0 && errno != EINVAL && failure == 0) {
-                failure = errno;
+            if (const int e = flush_folder(f.fd.get()); e != 0 && failure == 0) {
+                failure = e;
                 failed = text;
             }
         }
