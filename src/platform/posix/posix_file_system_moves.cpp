@@ -2,11 +2,10 @@
 // open handles, checked to have moved the file listed; where the folders are on different file
 // systems, one copy of one file, named once whole and on disk, and then the exact removal of
 // its original; the removal of a second name left by an interrupted move; and the flushes.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <dirent.h>
 
 #include <cerrno>
 
@@ -50,9 +49,13 @@ struct stat checked_file(int dir, const std::string& name, const std::string& pa
 void PosixFileSystem::check_case(Folder& folder, const std::string& name, const std::string& path) {
     if (folder.made) return;
     if (!folder.keys_read) {
-        DIR* dir = ::fdopendir(::openat(folder.fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        Fd fd(::openat(folder.fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        DIR* dir = fd ? ::fdopendir(fd.get()) : nullptr;
         if (dir == nullptr) raise_errno(errno, path, err::path_not_found);
-        while (const dirent* e = ::readdir(dir)) folder.keys.insert(case_key(e->d_name));
+        (void)fd.release();
+        folder.keys.reserve(4096);
+        while (const dirent* e = ::readdir(dir))
+            if (e->d_name[0] != '.') folder.keys.insert(case_key(e->d_name));
         ::closedir(dir);
         folder.keys_read = true;
     }
