@@ -44,6 +44,9 @@ std::string PosixFileSystem::find_first(const std::string& pattern) {
     if (cut == std::string::npos) return {};
     find_pattern_ = pattern.substr(cut + 1);
     find_folder_ = pattern.substr(0, cut);
+    listed_folder_.clear();
+    listed_keys_.clear();
+    listing_keys_ = find_pattern_ == "*";
     const std::string& folder = find_folder_;
     const auto host = prefix_.existing(folder);
     if (!host) return {};
@@ -73,9 +76,12 @@ std::string PosixFileSystem::next_match() {
             const int failure = errno;
             close_find();
             if (failure != 0) raise_errno(failure, find_folder_, err::path_not_found);
+            if (listing_keys_) listed_folder_ = find_folder_;
+            listing_keys_ = false;
             return {};
         }
         const char* name = e->d_name;
+        if (listing_keys_ && name[0] != '.') listed_keys_.insert(case_hash(name));
         // Dot files are hidden, which also skips "." and "..".
         if (name[0] == '.') continue;
         if (e->d_type != DT_REG) {

@@ -59,13 +59,13 @@ class PosixFileSystem : public FileSystem {
         bool made = false;
         bool gained = false;  // a name came in since the last flush
         bool lost = false;    // a name went
-        // For a folder not made in this run that files move into: the case keys of its
+        // For a folder not made in this run that files move into: the case hashes of its
         // names, read once per move.
         bool keys_read = false;
-        std::unordered_set<std::u32string> keys;
+        std::unordered_set<std::uint64_t> keys;
     };
-    // Raises 58 when `name` differs only in case from a name of `folder` (not made in this
-    // run); the caller adds the name's key once the name is there.
+    // Raises 58 when the name of `path` differs only in case from a name of `folder` (not
+    // made in this run); the caller adds the name's hash once the name is there.
     void check_case(Folder& folder, const std::string& name, const std::string& path);
     // The open folder of the Windows text `folder`, opened when it is not yet: a folder that
     // lies directly in `beside` (the other folder of the move, as a backup folder lies in its
@@ -82,6 +82,12 @@ class PosixFileSystem : public FileSystem {
     DIR* find_ = nullptr;
     std::string find_folder_;
     std::string find_pattern_;
+    // The case hashes of every name of the folder last enumerated whole with "*", for the first
+    // move into it that follows (a restore looks at the folder just before), so that it need
+    // not be read again.
+    bool listing_keys_ = false;
+    std::string listed_folder_;
+    std::unordered_set<std::uint64_t> listed_keys_;
     std::unordered_map<std::string, Folder> folders_;
     // Whether a clone of a copy's data is still worth trying, by file system.
     std::unordered_map<dev_t, bool> clones_;

@@ -48,18 +48,33 @@ struct stat checked_file(int dir, const std::string& name, const std::string& pa
 
 void PosixFileSystem::check_case(Folder& folder, const std::string& name, const std::string& path) {
     if (folder.made) return;
-    if (!folder.keys_read) {
+    // One pass over the folder: on the first move into it, its names' hashes; on a hash that
+    // is there, whether one of its names really differs only in case.
+    auto read = [&](bool confirm) {
         Fd fd(::openat(folder.fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         DIR* dir = fd ? ::fdopendir(fd.get()) : nullptr;
         if (dir == nullptr) raise_errno(errno, path, err::path_not_found);
         (void)fd.release();
-        folder.keys.reserve(4096);
-        while (const dirent* e = ::readdir(dir))
-            if (e->d_name[0] != '.') folder.keys.insert(case_key(e->d_name));
+        bool found = false;
+        while (const dirent* e = ::readdir(dir)) {
+            if (e->d_name[0] == '.') continue;
+            if (confirm && equal_ignoring_case(e->d_name, name)) found = true;
+            if (!confirm) folder.keys.insert(case_hash(e->d_name));
+        }
         ::closedir(dir);
+        return found;
+    };
+    if (!folder.keys_read && !listed_folder_.empty() && listed_folder_ == folder_text(path)) {
+        folder.keys = std::move(listed_keys_);
+        listed_folder_.clear();
         folder.keys_read = true;
     }
-    if (folder.keys.count(case_key(name)) != 0) raise_error(err::file_exists, path);
+    if (!folder.keys_read) {
+        folder.keys.reserve(4096);
+        read(false);
+        folder.keys_read = true;
+    }
+    if (folder.keys.count(case_hash(name)) != 0 && read(true)) raise_error(err::file_exists, path);
 }
 
 Moved PosixFileSystem::move_file(const std::string& from, const std::string& to) {
@@ -74,7 +89,7 @@ Moved PosixFileSystem::move_file(const std::string& from, const std::string& to)
     if (e != 0) raise_move_error(e, source.fd.get(), from_name, from, to);
     source.lost = true;
     target.gained = true;
-    if (target.keys_read) target.keys.insert(case_key(to_name));
+    if (target.keys_read) target.keys.insert(case_hash(to_name));
     // What moved is the file checked; anything put in its place meanwhile goes back.
     struct stat moved;
     if (::fstatat(target.fd.get(), to_name.c_str(), &moved, AT_SYMLINK_NOFOLLOW) == 0 &&
@@ -128,7 +143,7 @@ Copied PosixFileSystem::copy_file(const std::string& from, const std::string& to
         if (failure == EEXIST) raise_error(err::file_exists, to);
         raise_errno(failure, failure == EIO ? from : to, err::path_not_found);
     }
-    if (target.keys_read) target.keys.insert(case_key(to_name));
+    if (target.keys_read) target.keys.insert(case_hash(to_name));
     // Flushed again under its name (a file system made of others, as mergerfs, may keep the
     // renamed file's state apart), then the folder's entry, before the original goes.
     if (Fd named(::openat(to_dir, to_name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
