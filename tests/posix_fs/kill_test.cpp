@@ -129,7 +129,8 @@ Outcome kill_cycle(const Way& way, std::mt19937& random, const fs::path& base, i
 
 // A move left to finish first tells how long one takes; each kill then comes at a random
 // moment of a window within that time, whose start moves later after a kill that came before
-// any file moved and whose end moves earlier after a move that finished first.
+// any file moved and whose end moves earlier after a move that finished first (to within the
+// time that move took).
 void kill_moves(const Way& way, const fs::path& base, int file_count, int default_cycles,
                 const char* label = "") {
     const char* env = std::getenv("PAKSCOUR_KILL_CYCLES");
@@ -148,7 +149,9 @@ void kill_moves(const Way& way, const fs::path& base, int file_count, int defaul
         lost += o.lost;
         if (o.finished) {
             ++finished;
-            max_delay = std::max(min_delay + us(1), max_delay * 9 / 10);
+            // The move is quicker than measured at first: the window follows this one.
+            max_delay = std::min(max_delay * 2 / 3, took * 4 / 5);
+            min_delay = std::min(min_delay, max_delay / 4);
         } else {
             ++killed;
             mid_move += o.moved > 0 && o.moved < file_count;
