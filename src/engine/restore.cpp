@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <set>
+#include <unordered_set>
 
 #include "engine/paths.h"
 #include "platform/runtime_error.h"
@@ -88,18 +88,32 @@ std::string backup_entry_text(const BackupFolder& b) {
 
 RestoreResult restore_backup(FileSystem& fs, const BackupFolder& backup,
                              const std::string& content) {
-    std::set<std::string> taken_names;
-    for (const FileSystem::FolderEntry& e : fs.list_folder(content))
-        taken_names.insert(ascii_lower(e.name));
+    // The backup's files, but one of two names that differ only in case, which would clash
+    // with each other.
     std::vector<std::string> names;
+    std::unordered_set<std::string> keys;
     RestoreResult r;
     for (const FileSystem::FolderEntry& e : fs.list_folder(backup.path)) {
         if (!e.plain) continue;
-        // Two names of the backup that differ only in case would clash with each other.
-        if (!taken_names.insert(ascii_lower(e.name)).second)
+        if (!keys.insert(ascii_lower(e.name)).second)
             ++r.taken;
         else
             names.push_back(e.name);
+    }
+    // Those whose names the games see in the content folder stay, read once by an enumeration
+    // (which looks at no file on its own); a name taken by a folder or a hidden file is found
+    // by the move itself.
+    std::unordered_set<std::string> taken;
+    for (std::string name = fs.find_first(content + "\\*"); !name.empty(); name = fs.find_next())
+        if (std::string key = ascii_lower(std::move(name)); keys.count(key) != 0)
+            taken.insert(std::move(key));
+    if (!taken.empty()) {
+        const auto stays = [&](const std::string& name) {
+            return taken.count(ascii_lower(name)) != 0;
+        };
+        const auto kept = std::remove_if(names.begin(), names.end(), stays);
+        r.taken += static_cast<int>(names.end() - kept);
+        names.erase(kept, names.end());
     }
     r.target = fs.writable_folder(content);
     const MoveResult moved = move_files(fs, backup.path + "\\", r.target, names, true);

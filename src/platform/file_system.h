@@ -11,9 +11,9 @@
 
 namespace pakscour {
 
-// Who a file was when a copy read it: enough to tell later that the file at the same place is
-// still that one. The fields are the platform's own (Linux: device, inode, size, modification
-// time in nanoseconds; Windows: volume serial, file ID, size, last-write time).
+// Who a file is: enough to tell later that the file at a place is still that one. The fields
+// are the platform's own (Linux: device, inode, size, modification time in nanoseconds;
+// Windows: volume serial, file ID, size, last-write time).
 struct FileIdentity {
     std::uint64_t volume = 0;
     std::uint64_t id_high = 0;
@@ -23,23 +23,15 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
-// A copy that a commit named: where its original was read from and where the copy is, both as
-// exact places in the platform's own form (no lookup ignoring case, no VirtualStore choice),
-// who the original was when it was read, and who the copy was when it took its name. The
-// Windows texts name them in error reports.
-struct CommittedCopy {
-    std::string source;
-    std::string copy;
-    std::string windows_source;
-    std::string windows_copy;
-    FileIdentity original;
-    FileIdentity named;
-};
-
 // How move_file ended: the file now bears its new name, or the two places are on different
 // file systems (or the file system can neither rename without replacing nor link), so that
 // the file must be copied instead; then nothing was touched.
 enum class Moved { renamed, other_file_system };
+
+// How copy_file ended: the copy bears the new name and the original is gone, or the copy bears
+// the new name and the original stayed too (another program changed, replaced or removed it
+// after it was read, or it could not be deleted and then not put back under its name).
+enum class Copied { moved, in_both };
 
 class FileSystem {
   public:
@@ -55,54 +47,42 @@ class FileSystem {
 
     // Creates one folder level; the parent must exist and the folder must not. Returns the
     // path of the folder as made: `path` itself, or the place the platform had to make it in
-    // instead (on Windows, the VirtualStore copy of a folder the user may not write to).
+    // instead (on Windows, the VirtualStore copy of a folder the user may not write to). The
+    // folder is made and opened relative to its parent without following links, checked to be
+    // the folder made, and every later move into it goes through that open folder: a link or
+    // junction put in its place meanwhile is never followed (70).
     virtual std::string create_folder(const std::string& path) = 0;
 
     // Moves the file `from` to `to` (on the same drive) by one rename that never replaces
-    // anything: whatever file holds the name `from` at that moment takes the name `to`, whole,
-    // and nothing is copied or deleted. A missing source raises 53 (76 when its folder is
-    // missing), a name `to` already taken (in any case the file system folds) 58, a refusal 70
-    // or 75 (a file held open by another program).
+    // anything, so that the file is under exactly one of its two names at every moment.
+    // `from` names a file exactly: a name that has gone raises 53 (76 when its folder is
+    // missing), even where another file answers to it in another case. Only the plain file
+    // that was checked moves: a folder, link or other file put in its place before the rename
+    // raises 70 and stays where it is, and one that arrives between the check and the rename
+    // is put back under its name and raises 53, as a file that vanished. A name `to` already
+    // taken exactly raises 58 (where the file system folds case, also in another case); a
+    // refusal 70, a file held open by another program 75.
     virtual Moved move_file(const std::string& from, const std::string& to) = 0;
-    // Makes the renames since the last call durable: each folder that lost or gained a name is
-    // flushed once. A failure raises.
+    // Makes the moves since the last call durable: the folder that gained names is flushed
+    // first, then the folder that lost them, so that a file system that writes folders
+    // independently can leave a file under two names after a power cut, never under none.
+    // A failure raises.
     virtual void flush_moves() = 0;
 
-    // Where a rename cannot go, a file is copied and its original deleted. Copies go in
-    // batches, so that one flush to disk can serve many files.
-    //
-    // stage_copy copies a file's data into a hidden temporary file in the folder of `to`,
-    // which must not exist, and checks that the copy is as long as the source. Nothing bears
-    // the name `to` until commit_copies. A failed stage leaves nothing behind and raises.
-    // Returns the number of bytes copied.
-    virtual std::uint64_t stage_copy(const std::string& from, const std::string& to) = 0;
-    // Makes the staged copies durable, gives each its final name, in the order staged and
-    // without replacing anything, and makes the names durable. Returns the copies, from the
-    // first staged on, that now bear their final names on disk; the others are removed, and
-    // `failure` describes the first of them. Either way the batch is over.
-    virtual std::vector<CommittedCopy> commit_copies(RuntimeError& failure) = 0;
+    // Where move_file answered other_file_system: copies the one file `from` to `to`, makes the
+    // copy durable, names it `to` (without replacing anything) once whole and on disk, and then
+    // deletes the original, at the exact place it was read from and only while it is still the
+    // file copied. The same errors as move_file; a failed copy leaves nothing under `to` and the
+    // original in place. A refused delete whose original is back under its name takes the copy
+    // back (only while it is still that copy) and raises.
+    virtual Copied copy_file(const std::string& from, const std::string& to) = 0;
 
-    // Ends a file's move: deletes the original that `copy` was read from, at the exact place
-    // it was read from, and only while it is still that file (same identity, size and time).
-    // Returns false when the original has gone or been replaced since, or could not be put back
-    // under its name after a refused delete: the copy then stays too. A refused delete whose
-    // original is back under its name raises.
-    virtual bool delete_original(const CommittedCopy& copy) = 0;
-    // Takes back a committed copy whose original stays: removes the copy at the exact place it
-    // was named at, and only while it is still that copy. Returns false, leaving it, when
-    // another file holds that place by now. A failure raises.
-    virtual bool remove_copy(const CommittedCopy& copy) = 0;
-
-    // Deletes a file.
-    virtual void delete_file(const std::string& path) = 0;
-
-    // One whole copy: stage_copy, then commit_copies; raises the failure of either. When it
-    // returns, the copy is complete, named and on disk.
-    void copy_file(const std::string& from, const std::string& to) {
-        stage_copy(from, to);
-        RuntimeError failure;
-        if (commit_copies(failure).size() != 1) throw failure;
-    }
+    // Finishes a move that was interrupted between its two names: removes the name `path` of
+    // a file that also bears another name (in a backup folder), only while the file at `path`
+    // is still `who` and has another name, through the exact removal. False, touching nothing,
+    // when another file (or none) holds `path` by now or the file has no other name. A refusal
+    // raises.
+    virtual bool remove_second_name(const std::string& path, const FileIdentity& who) = 0;
 
     // Folders as a whole, for putting a backup folder back.
     //
@@ -114,6 +94,10 @@ class FileSystem {
         bool folder = false;
         bool plain = false;  // a plain file that find_first would return
         std::uint64_t size = 0;
+        // For a plain file: who it is and how many names it has (0 where the platform does not
+        // tell, as on Windows, where a move never leaves a file with two names).
+        FileIdentity identity;
+        std::uint32_t links = 0;
     };
     // Every entry of `folder` (given without a final backslash): files, folders, hidden ones,
     // except those no Windows path could name. A missing folder has none. On Windows the

@@ -32,17 +32,12 @@ class ListingFileSystem : public FileSystem {
         raise_error(err::invalid_call, from);
     }
     void flush_moves() override {}
-    std::uint64_t stage_copy(const std::string& from, const std::string&) override {
+    Copied copy_file(const std::string& from, const std::string&) override {
         raise_error(err::invalid_call, from);
     }
-    std::vector<CommittedCopy> commit_copies(RuntimeError&) override { return {}; }
-    bool delete_original(const CommittedCopy& copy) override {
-        raise_error(err::invalid_call, copy.windows_source);
+    bool remove_second_name(const std::string& path, const FileIdentity&) override {
+        raise_error(err::invalid_call, path);
     }
-    bool remove_copy(const CommittedCopy& copy) override {
-        raise_error(err::invalid_call, copy.windows_copy);
-    }
-    void delete_file(const std::string& path) override { raise_error(err::invalid_call, path); }
     std::vector<FolderEntry> list_folder(const std::string& folder) override {
         return folders[folder];
     }

@@ -96,6 +96,16 @@ std::u32string case_key(std::string_view name) {
     return key;
 }
 
+std::uint64_t case_hash(std::string_view name) {
+    // FNV-1a over the folded characters.
+    std::uint64_t hash = 14695981039346656037ull;
+    for (std::size_t pos = 0; pos < name.size();) {
+        hash ^= next_folded(name, pos);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
 bool wildcard_match(std::string_view name, std::string_view pattern) {
     if (pattern == "*.*") pattern = "*";
     // Greedy matching with one back-tracking point: the position after the last star.

@@ -2,6 +2,7 @@
 // case-insensitive comparison the way Wine folds case, and wildcard matching with * and ?.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,10 @@ bool equal_ignoring_case(std::string_view a, std::string_view b);
 // The key under which `name` is kept in a set where names differing only in case must clash:
 // two valid UTF-8 names have equal keys exactly when equal_ignoring_case holds for them.
 std::u32string case_key(std::string_view name);
+
+// A 64-bit hash of case_key(name), for sets of many names: equal for names that differ only in
+// case, and for others only by a rare collision, which equal_ignoring_case then tells apart.
+std::uint64_t case_hash(std::string_view name);
 
 // Matches a UTF-8 name against a Windows wildcard pattern, ignoring case: * stands for any run
 // of characters, ? for exactly one; "*.*" matches every name.
