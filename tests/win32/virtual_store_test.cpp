@@ -84,11 +84,11 @@ class RefusingFileSystem : public Win32FileSystem {
     std::wstring refused_;
 };
 
-// Counts the copies staged: a move by rename stages none.
+// Counts the copies made: a move by rename makes none.
 struct Staging : Win32FileSystem {
-    std::uint64_t stage_copy(const std::string& from, const std::string& to) override {
+    Copied copy_file(const std::string& from, const std::string& to) override {
         ++staged;
-        return Win32FileSystem::stage_copy(from, to);
+        return Win32FileSystem::copy_file(from, to);
     }
     int staged = 0;
 };
