@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <vector>
 
+#include "file_system_contract.h"
 #include "platform/runtime_error.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_errors.h"
@@ -143,55 +145,81 @@ TEST_CASE("folders are created one level at a time") {
     CHECK(error_number([&] { fs.create_folder(t / "a\\b"); }) == err::path_not_found);
 }
 
-TEST_CASE("a move is one rename that never replaces; refusals leave both places as they were") {
-    struct Row {
-        const char* what;
-        const char* from;   // in the folder; "main.pk3" is a file there
-        const char* to;     // in the folder; "backup" is a folder there
-        const char* taken;  // a file already there under this name, or ""
-        bool held;          // main.pk3 is held open without delete sharing
-        std::int32_t error;
-    };
-    const Row rows[] = {
-        {"a plain file", "main.pk3", "backup\\main.pk3", "", false, 0},
-        {"its name taken", "main.pk3", "backup\\main.pk3", "backup\\main.pk3", false, 58},
-        {"its name taken in another case", "main.pk3", "backup\\main.pk3", "backup\\MAIN.PK3",
-         false, 58},
-        {"its name taken in another non-ASCII case", "main.pk3", "backup\\\xC3\xA9_mod.pk3",
-         "backup\\\xC3\x89_mod.pk3", false, 58},
-        {"held open by a game", "main.pk3", "backup\\main.pk3", "", true, 75},
-        {"a missing file", "none.pk3", "backup\\none.pk3", "", false, 53},
-        {"a missing folder", "nodir\\x.pk3", "backup\\x.pk3", "", false, 76},
-        {"a folder", "backup", "main\\backup", "", false, 70},
-        {"into a missing folder", "main.pk3", "nodir\\main.pk3", "", false, 76},
-    };
-    for (const Row& r : rows) {
-        CAPTURE(r.what);
-        TempFolder t;
-        test::make_folder(t / "backup");
-        test::write_file(t / "main.pk3", "the archive");
-        if (*r.taken) test::write_file(t / r.taken, "someone else's");
-        HANDLE held = r.held ? CreateFileW(win32::widen(t / "main.pk3").c_str(), GENERIC_READ,
-                                           FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
-                             : INVALID_HANDLE_VALUE;
-        Win32FileSystem fs;
-        const auto before = entries(t.path());
-        const auto before_backup = entries(t / "backup");
-        Moved moved = Moved::other_file_system;
-        CHECK(error_number([&] { moved = fs.move_file(t / r.from, t / r.to); }) == r.error);
-        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
-        if (r.error == 0) {
-            CHECK(moved == Moved::renamed);
-            CHECK(names(t.path()) == std::vector<std::string>{"backup"});
-            CHECK(test::read_file(t / r.to) == "the archive");
-        } else {
-            // Nothing was copied, renamed or made, hidden or not.
-            CHECK(entries(t.path()) == before);
-            CHECK(entries(t / "backup") == before_backup);
-            CHECK(test::read_file(t / "main.pk3") == "the archive");
-            if (*r.taken) CHECK(test::read_file(t / r.taken) == "someone else's");
-        }
+// The contract table's places on Windows: folders in a temporary folder, and under Wine the
+// host's /dev/shm through Z: as another file system.
+class Win32ContractRig : public test::ContractRig {
+  public:
+    ~Win32ContractRig() override {
+        release();
+        for (const std::string& folder : others_) test::remove_tree(folder);
     }
+    FileSystem& fs() override { return fs_; }
+    std::string new_folder() override {
+        const std::string folder = root_ / std::to_string(++serial_);
+        test::make_folder(folder);
+        return folder;
+    }
+    std::string other_file_system_folder() override {
+        if (test::host_path("C:\\").empty()) return {};
+        const std::string folder = "Z:\\dev\\shm\\pakscour-contract-" +
+                                   std::to_string(GetCurrentProcessId()) + "-" +
+                                   std::to_string(++serial_);
+        if (!CreateDirectoryW(win32::widen(folder).c_str(), nullptr)) return {};
+        others_.push_back(folder);
+        return folder;
+    }
+    void make_folder(const std::string& path) override { test::make_folder(path); }
+    void write(const std::string& path, const std::string& bytes) override {
+        test::write_file(path, bytes);
+    }
+    std::optional<std::string> read(const std::string& path) override {
+        const DWORD a = test::attributes(path);
+        if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY) != 0) return {};
+        return test::read_file(path);
+    }
+    bool exists(const std::string& path) override {
+        return test::attributes(path) != INVALID_FILE_ATTRIBUTES;
+    }
+    bool link(const std::string& path, const std::string& target) override {
+        return test::host_link(path, target);
+    }
+    std::int32_t hold(const std::string& path) override {
+        held_ = CreateFileW(win32::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+        REQUIRE(held_ != INVALID_HANDLE_VALUE);
+        return err::path_file_access;
+    }
+    void release() override {
+        if (held_ != INVALID_HANDLE_VALUE) CloseHandle(held_);
+        held_ = INVALID_HANDLE_VALUE;
+    }
+    bool case_sensitive() override { return false; }
+
+  private:
+    TempFolder root_;
+    Win32FileSystem fs_;
+    std::vector<std::string> others_;
+    HANDLE held_ = INVALID_HANDLE_VALUE;
+    int serial_ = 0;
+};
+
+TEST_CASE("move_file answers as every platform does") {
+    Win32ContractRig rig;
+    test::check_move_contract(rig);
+}
+
+TEST_CASE("a name taken in another non-ASCII case is taken") {
+    TempFolder t;
+    test::make_folder(t / "backup");
+    test::write_file(t / "\xC3\xA9_mod.pk3", "the archive");
+    test::write_file(t / "backup\\\xC3\x89_MOD.PK3", "someone else's");
+    Win32FileSystem fs;
+    CHECK(error_number([&] {
+              fs.move_file(t / "\xC3\xA9_mod.pk3", t / "backup\\\xC3\xA9_mod.pk3");
+          }) == err::file_exists);
+    fs.flush_moves();
+    CHECK(test::read_file(t / "\xC3\xA9_mod.pk3") == "the archive");
+    CHECK(names(t / "backup") == std::vector<std::string>{"\xC3\x89_MOD.PK3"});
 }
 
 TEST_CASE(
