@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/runtime_error.h"
 #include "platform/win32/long_path.h"
 #include "platform/win32/win32_errors.h"
 
@@ -83,8 +84,11 @@ std::wstring hidden_path(const std::wstring& folder, const std::wstring& name) {
 
 DWORD flush_folder(HANDLE folder) {
     if (FlushFileBuffers(folder)) return 0;
+    // Only a failure of the disk itself counts: a file system or a share that does not flush
+    // folders (or not for this user) answers with other errors, and is left to its own.
     const DWORD e = GetLastError();
-    return e == ERROR_INVALID_FUNCTION || e == ERROR_NOT_SUPPORTED ? 0 : e;
+    const std::int32_t number = classic_error_number(e);
+    return number == err::device_io || number == err::disk_full ? e : 0;
 }
 
 void flush_folder_at(const std::wstring& path) {

@@ -39,8 +39,8 @@ inline constexpr wchar_t hidden_prefix[] = L".pakscour-";
 
 // Makes a folder's entries durable: FlushFileBuffers on a handle of the folder open for
 // writing (NTFS then commits its journal; FAT and Wine's host file systems write the folder).
-// Returns 0, or the Win32 error of a failed flush; a file system that cannot flush a folder
-// (ERROR_INVALID_FUNCTION, ERROR_NOT_SUPPORTED) counts as flushed.
+// Returns 0, or the Win32 error of a disk that failed (a device I/O error or a full disk); a
+// file system that cannot flush a folder counts as flushed.
 DWORD flush_folder(HANDLE folder);
 // Opens the folder at `path` for writing and flushes it; a folder that cannot be opened so is
 // left to its file system.

@@ -119,13 +119,14 @@ Copied Win32FileSystem::copy_file(const std::string& from, const std::string& to
         raise_win32_error(failure, read_failed ? source_text : to);
     }
     out.gained = true;
-    if (out.writable) flush_folder(static_cast<HANDLE>(out.handle));
     CloseHandle(copy.release());
-    // Checked before the original goes: what bears the name is the copy, in the folder
-    // checked (Wine lets a host program change either meanwhile).
-    if (FileIdentity there; (out.checked && !still_a_folder(out)) ||
+    // On disk under its name, and checked, before the original goes: what bears the name is
+    // the copy, in the folder checked (Wine lets a host program change either meanwhile).
+    failure = out.writable ? flush_folder(static_cast<HANDLE>(out.handle)) : ERROR_SUCCESS;
+    if (FileIdentity there; failure != ERROR_SUCCESS || (out.checked && !still_a_folder(out)) ||
                             !identity_at(target_path, there) || there != made) {
         remove_exactly(target_path, made, false, to);
+        if (failure != ERROR_SUCCESS) raise_win32_error(failure, to);
         raise_error(err::permission_denied, to);
     }
 
