@@ -1,5 +1,7 @@
 #include "engine/clean.h"
 
+#include <algorithm>
+#include <set>
 #include <span>
 
 #include "engine/move_files.h"
@@ -16,6 +18,36 @@ namespace {
 std::string mid(const std::string& text, std::size_t start, std::size_t length) {
     if (start > text.size()) return {};
     return text.substr(start - 1, length);
+}
+
+// Finishes the moves a kill interrupted between their two names: a listed file that is also
+// an entry of one of the content folder's backup folders loses its name in the content folder,
+// exactly, and counts as moved. Returns the listed names still to be moved.
+std::vector<std::string> finish_interrupted_moves(FileSystem& fs, const std::string& content,
+                                                  std::span<const std::string> listed,
+                                                  MoveResult& result) {
+    std::vector<std::string> rest(listed.begin(), listed.end());
+    const std::string folder = content.substr(0, content.size() - 1);
+    const std::vector<FileSystem::FolderEntry> entries = fs.list_folder(folder);
+    // Only where a listed file has two names (never on Windows) are the backup folders read.
+    const std::set<std::string> names(listed.begin(), listed.end());
+    std::vector<const FileSystem::FolderEntry*> twice;
+    for (const FileSystem::FolderEntry& e : entries)
+        if (e.plain && e.links > 1 && names.count(e.name) != 0) twice.push_back(&e);
+    if (twice.empty()) return rest;
+    std::vector<FileIdentity> backed_up;
+    for (const FileSystem::FolderEntry& e : entries)
+        if (e.folder && backup_time(e.name))
+            for (const FileSystem::FolderEntry& f : fs.list_folder(e.path))
+                if (f.plain && f.links > 1) backed_up.push_back(f.identity);
+    for (const FileSystem::FolderEntry* e : twice)
+        if (std::find(backed_up.begin(), backed_up.end(), e->identity) != backed_up.end() &&
+            fs.remove_second_name(content + e->name, e->identity)) {
+            ++result.renamed;
+            rest.erase(std::find(rest.begin(), rest.end(), e->name));
+        }
+    if (result.renamed != 0) fs.flush_moves();
+    return rest;
 }
 
 }  // namespace
@@ -70,8 +102,11 @@ void cmdClean_Click(Context& ctx) {
         const std::string backup = ctx.p.fs.create_folder(content + stamp);
 
         const auto n = static_cast<std::size_t>(list.list_count());
-        const MoveResult moved =
-            move_files(ctx.p.fs, content, backup, std::span(s.alien_files).first(n));
+        MoveResult finished;
+        const std::vector<std::string> names = finish_interrupted_moves(
+            ctx.p.fs, content, std::span(s.alien_files).first(n), finished);
+        MoveResult moved = move_files(ctx.p.fs, content, backup, names);
+        moved.renamed += finished.renamed;
 
         list.clear_list();
         f.ctl("cmdClean").set_enabled(false);

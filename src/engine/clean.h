@@ -1,7 +1,9 @@
 // The quarantine move behind the main window's Clean button: rescans the selected game's
 // content folder, then moves every alien file into a new backup folder named after the current
 // date and time, each by one rename (a copy made durable before the original goes only where
-// the two folders are on different file systems).
+// the two folders are on different file systems). A listed file that a cut-short move left
+// under two names, here and in an earlier backup folder, loses its name here and counts as
+// moved.
 #pragma once
 
 #include <string>

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <set>
+#include <unordered_set>
 
 #include "engine/paths.h"
 #include "platform/runtime_error.h"
@@ -95,9 +95,13 @@ std::string backup_entry_text(const BackupFolder& b) {
 
 RestoreResult restore_backup(FileSystem& fs, const BackupFolder& backup,
                              const std::string& content) {
-    std::set<std::string> taken_names;
-    for (const FileSystem::FolderEntry& e : fs.list_folder(content))
-        taken_names.insert(ascii_lower(e.name));
+    // The names the games see in the content folder, read once (an enumeration, which looks at
+    // no file on its own): a name taken in another folder's own place, a folder or a hidden
+    // file, is found by the move itself.
+    std::unordered_set<std::string> taken_names;
+    taken_names.reserve(4096);
+    for (std::string name = fs.find_first(content + "\\*"); !name.empty(); name = fs.find_next())
+        taken_names.insert(ascii_lower(name));
     std::vector<std::string> names;
     RestoreResult r;
     for (const FileSystem::FolderEntry& e : fs.list_folder(backup.path)) {

@@ -4,8 +4,11 @@
 // different file systems, every copy's data reaches the file system's program (FSYNC), again
 // once named, and the backup folder's entries too (FSYNCDIR) before the original of that copy
 // is unlinked, since a flush of the whole file system (syncfs) never reaches a FUSE program.
-// And an original replaced at the last moment, between the check that it is still the file
-// copied and its unlink, is kept, as is the file that took its name meanwhile.
+// The backup folder is flushed before the game folder, and on the copy path the game folder
+// after the last original went. And another program at the worst moment: an original replaced
+// between the check that it is still the file copied (or linked) and its removal is kept, as
+// is the file that took its name meanwhile; a folder put in a file's place just before its
+// rename does not stay moved.
 #include <doctest/doctest.h>
 
 #include <algorithm>
@@ -74,7 +77,7 @@ TEST_SUITE("fuse") {
             std::map<std::string, std::size_t> named;    // copy -> line where it took its name
             std::map<std::string, std::string> leaving;  // hidden name -> original it was
             // Lines after the last flush of each folder, and of the last move.
-            std::size_t backup_flushed = 0, content_flushed = 0, last_move = 0;
+            std::size_t backup_flushed = 0, content_flushed = 0, last_move = 0, last_unlink = 0;
             bool flushed_before_moves = false;  // the backup folder's entry, before the first
             std::map<std::string, int> counts;
             int originals = 0, moved = 0;
@@ -102,6 +105,7 @@ TEST_SUITE("fuse") {
                 if (parent_of(original) != content) continue;
                 CAPTURE(original);
                 ++originals;
+                last_unlink = i;
                 const std::string copy = backup + "/" + name_of(original);
                 REQUIRE(named.count(copy) == 1);
                 // An original goes only once its copy is durable under its name.
@@ -115,9 +119,11 @@ TEST_SUITE("fuse") {
                 // move, both folders after the last.
                 CHECK(counts["FSYNC"] == 0);
                 CHECK(flushed_before_moves);
-                CHECK(content_flushed > last_move);
                 CHECK(backup_flushed > last_move);
             }
+            // The backup folder first, then the game folder, after the last original went.
+            CHECK(content_flushed > backup_flushed);
+            CHECK(content_flushed > last_unlink);
             MESSAGE("FUSE log, " << std::string(c.way) << ": " << counts["RENAME"] << " RENAME, "
                                  << counts["LINK"] << " LINK, " << counts["UNLINK"] << " UNLINK, "
                                  << counts["FSYNC"] << " FSYNC, " << counts["FSYNCDIR"]
@@ -125,43 +131,66 @@ TEST_SUITE("fuse") {
         }
     }
 
-    TEST_CASE("on FUSE an original that another program races, or that cannot go, stays whole") {
+    TEST_CASE("on FUSE another program at the worst moment loses nothing and moves nothing else") {
         if (!fuse_usable_or_skip()) return;
         // "1": a file is put in the original's place as it goes, and another takes its name
         // just after; "stuck": the original, once out of its name, can neither go nor come
-        // back. Renames between folders answer EXDEV: each file is copied, and its original
-        // deleted.
-        for (const char* meddle : {"1", "stuck"}) {
+        // back (both copying, as renames between folders answer EXDEV); "link": a download
+        // replaces the original just after it was linked into the backup folder (renames
+        // cannot refuse to replace); "swap": a folder is put in the file's place just before
+        // its rename.
+        struct Case {
+            const char* meddle;
+            const char* renames;
+        };
+        for (const Case c : {Case{"1", "exdev"}, Case{"stuck", "exdev"}, Case{"link", "noflags"},
+                             Case{"swap", ""}}) {
+            const std::string meddle = c.meddle;
             CAPTURE(meddle);
-            const bool race = std::string(meddle) == "1";
             FakePrefix base(memory_folder());
             fs::create_directory(base.root() / "backing");
             LogFsMount mount(base.root() / "backing", base.root() / "mount", base.root() / "log",
-                             meddle, "exdev");
+                             c.meddle, c.renames);
             REQUIRE(mount.mounted());
             FakePrefix prefix(base.root() / "mount");
             prefix.file("Games/CoD/Main/mod.pk3", "original");
             posix::PosixFileSystem fs{posix::WinePrefix(prefix.root())};
             FixedClock clock;
             CleanRig rig(fs, clock);
-            REQUIRE(rig.clean());
             const fs::path content = prefix.c("Games/CoD/Main");
-            CHECK(holds(content / "061226140509/mod.pk3", "original"));
+            const fs::path backup = content / "061226140509";
+            CHECK(rig.clean() == (meddle != "swap"));
+            for (const auto& e : fs::directory_iterator(content))
+                if (meddle != "stuck")
+                    CHECK(e.path().filename().string().rfind(".pakscour-", 0) != 0);
+            if (meddle == "swap") {
+                // The folder is back in the file's place, and the clean stops as for a file
+                // that vanished.
+                REQUIRE(rig.app.boxes.size() == 1);
+                CHECK(rig.app.boxes[0].text.find("Error number:  53\r\n") != std::string::npos);
+                CHECK(fs::is_directory(content / "mod.pk3"));
+                CHECK(holds(content / "mod.pk3.aside", "original"));
+                CHECK_FALSE(fs::exists(backup / "mod.pk3"));
+                continue;
+            }
+            CHECK(holds(backup / "mod.pk3", "original"));
+            if (meddle == "link") {
+                CHECK(holds(content / "mod.pk3", "download"));
+                continue;
+            }
             // On its way out the original had a hidden name that still says which file it was.
             const std::vector<std::string> log = mount.log();
             CHECK(std::any_of(log.begin(), log.end(), [](const std::string& line) {
                 return line.find("/mod.pk3 /") != std::string::npos &&
                        line.find("/.pakscour-delete-mod.pk3-") != std::string::npos;
             }));
-            if (race) {
+            if (meddle == "1") {
                 // The copy and the original, each whole; the file renamed in the original's
                 // place back under a free name beside it; the one that took the name meanwhile
                 // untouched.
                 CHECK(holds(content / "mod.pk3.aside", "original"));
                 CHECK(holds(content / "mod (2).pk3", "meddled 1"));
                 CHECK(holds(content / "mod.pk3", "meddled 2"));
-                for (const auto& e : fs::directory_iterator(content))
-                    CHECK(e.path().filename().string().rfind(".pakscour-", 0) != 0);
             } else {
                 // The original is stuck under its hidden name: its copy stays, and the status
                 // line says the file is in both places.

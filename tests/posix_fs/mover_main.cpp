@@ -26,5 +26,9 @@ int main(int argc, char** argv) {
     if (const char* mode = std::getenv("PAKSCOUR_MOVER_MODE");
         mode && std::string(mode) == "restore")
         return rig.restore() && rig.app.boxes.empty() ? 0 : 1;
-    return rig.clean() && rig.app.boxes.empty() ? 0 : 1;
+    const bool done = rig.clean() && rig.app.boxes.empty();
+    // What stopped the clean, for whoever reads the child's errors.
+    if (!done && std::getenv("PAKSCOUR_MOVER_SAY") != nullptr)
+        for (const auto& box : rig.app.boxes) std::fprintf(stderr, "%s\n", box.text.c_str());
+    return done ? 0 : 1;
 }

@@ -25,6 +25,8 @@ class Fd {
 
     int get() const { return fd_; }
     explicit operator bool() const { return fd_ >= 0; }
+    // Gives the descriptor up without closing it.
+    int release() { return std::exchange(fd_, -1); }
     void reset() {
         if (fd_ >= 0) ::close(fd_);
         fd_ = -1;

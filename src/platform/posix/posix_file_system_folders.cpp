@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "platform/posix/exact_remove.h"
 #include "platform/posix/fd.h"
 #include "platform/posix/fs_errors.h"
 #include "platform/posix/fs_names.h"
@@ -46,7 +47,11 @@ std::vector<FileSystem::FolderEntry> PosixFileSystem::list_folder(const std::str
         e.path = folder + "\\" + e.name;
         e.folder = S_ISDIR(st.st_mode);
         e.plain = S_ISREG(st.st_mode) && name.front() != '.';
-        if (e.plain) e.size = static_cast<std::uint64_t>(st.st_size);
+        if (e.plain) {
+            e.size = static_cast<std::uint64_t>(st.st_size);
+            e.identity = identity_of(st);
+            e.links = static_cast<std::uint32_t>(st.st_nlink);
+        }
         entries.push_back(std::move(e));
     }
 }
@@ -65,9 +70,8 @@ bool PosixFileSystem::remove_empty_folder(const std::string& folder) {
     }
     // The removal reaches the disk like every other change to the content folder.
     Fd parent(::open(host->parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (parent) ::fsync(parent.get());
-    known_folder_.clear();
-    made_.erase(folder);
+    if (parent) flush_folder(parent.get());
+    folders_.erase(folder);
     return true;
 }
 

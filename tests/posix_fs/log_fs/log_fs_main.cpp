@@ -12,7 +12,10 @@
 // races a delete: when a file is about to be renamed to a hidden ".pakscour-delete-" name, it
 // first moves that file to the same name plus ".aside" and puts a new file ("meddled 1") in its
 // place, which the rename then takes; right after the rename it puts another new file
-// ("meddled 2") under the name.
+// ("meddled 2") under the name. With =link, once a file has been linked, it plays a download
+// that replaces that file (written aside, renamed over it) just before its old name is next
+// unlinked or renamed ("download"). With =swap, the first file renamed from one visible name
+// to another is taken aside (its name plus ".aside") and a folder put in its place just before.
 #define FUSE_USE_VERSION 31
 #include <dirent.h>
 #include <fcntl.h>
@@ -32,6 +35,9 @@ namespace {
 std::string root;
 int log_fd = -1;
 bool meddle = false;
+bool replace_linked = false;
+bool swap = false;
+std::string linked;  // the old name of the file last linked, while replace_linked is armed
 bool stuck = false;
 bool exdev = false;
 bool noflags = false;
@@ -108,8 +114,21 @@ bool leaving(const std::string& path) {
     return path.find("/.pakscour-delete-") != std::string::npos;
 }
 
+// Writes a new file whole at `path`.
+void put_file(const std::string& path, const std::string& bytes);
+
+// With =link: the download that replaces the file last linked, when `path` is its old name.
+void replace_if_linked(const char* path) {
+    if (linked.empty() || linked != path) return;
+    linked.clear();
+    replace_linked = false;
+    put_file(real(path) + ".download", "download");
+    if (::rename((real(path) + ".download").c_str(), real(path).c_str()) != 0) std::perror(path);
+}
+
 int do_unlink(const char* path) {
     if (stuck && leaving(path)) return -EACCES;
+    replace_if_linked(path);
     log_line(std::string("UNLINK ") + path);
     return result(::unlink(real(path).c_str()));
 }
@@ -131,6 +150,13 @@ int do_rename(const char* from, const char* to, unsigned int flags) {
     if (exdev && folder_of(from) != folder_of(target)) return -EXDEV;
     if (noflags && flags != 0) return -EINVAL;
     if (stuck && leaving(from)) return -EACCES;
+    replace_if_linked(from);
+    if (swap && std::string(from).find("/.") == std::string::npos &&
+        target.find("/.") == std::string::npos) {
+        swap = false;
+        if (::rename(real(from).c_str(), (real(from) + ".aside").c_str()) != 0) std::perror(from);
+        ::mkdir(real(from).c_str(), 0755);
+    }
     const bool race = meddle && target.find("/.pakscour-delete-") != std::string::npos;
     if (race) {
         meddle = false;
@@ -149,6 +175,7 @@ int do_link(const char* from, const char* to) {
     if (exdev && folder_of(from) != folder_of(to)) return -EXDEV;
     const int rc = ::link(real(from).c_str(), real(to).c_str());
     if (rc == 0) log_line(std::string("LINK ") + from + " " + to);
+    if (rc == 0 && replace_linked) linked = from;
     return result(rc);
 }
 
@@ -225,6 +252,8 @@ int main(int argc, char** argv) {
     const char* meddling = std::getenv("PAKSCOUR_LOG_FS_MEDDLE");
     meddle = meddling != nullptr && std::string(meddling) == "1";
     stuck = meddling != nullptr && std::string(meddling) == "stuck";
+    replace_linked = meddling != nullptr && std::string(meddling) == "link";
+    swap = meddling != nullptr && std::string(meddling) == "swap";
     const char* renames = std::getenv("PAKSCOUR_LOG_FS_RENAME");
     exdev = renames != nullptr && std::string(renames) == "exdev";
     noflags = renames != nullptr && std::string(renames) == "noflags";
