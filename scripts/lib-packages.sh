@@ -27,11 +27,11 @@ ensure_packages() {
 # The packages every build and test of the project needs.
 # libyaml-cpp-dev reads the launchers' YAML files; python3-yaml writes them in the tests as the
 # launchers do. rsvg-convert (librsvg2-bin) renders the icon's drawing, icotool (icoutils) makes
-# the .ico.
+# the .ico. strace shows the Windows tests the order in which Wine flushes folders.
 linux_packages=(cmake ninja-build g++ clang-format doctest-dev qt6-base-dev libgl-dev
     libyaml-cpp-dev python3-yaml librsvg2-bin xvfb xauth libfuse3-dev fuse3 pkg-config)
 windows_packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 wine32:i386
-    qemu-user python3 xdotool librsvg2-bin icoutils)
+    qemu-user python3 xdotool librsvg2-bin icoutils strace)
 # What taking the screenshots needs (scripts/screenshots, scripts/screenshots-win32):
 # ImageMagick, xdotool and xprop (x11-utils) to find the windows and save them; Openbox, a
 # window manager that draws each Linux window's title bar and frame on the virtual screen; Wine's

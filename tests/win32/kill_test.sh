@@ -11,6 +11,9 @@
 # With PAKSCOUR_KILL_MODE=disk it kills nothing: on a small drive (a tmpfs mounted as T:, which
 # needs root) it cleans more than the drive's free space, which must succeed by renames and, on
 # the copy path, stop with error 61 "Disk full" with every file whole in the content folder.
+# With PAKSCOUR_KILL_MODE=flush it kills nothing either: it cleans a few files on each path
+# under strace, where Wine flushes a folder by fsync, and checks that the backup folder is
+# flushed after the last file went into it, and the content folder after that, last.
 #   kill_test.sh WINE MOVER_EXE
 set -euo pipefail
 wine=$1
@@ -80,6 +83,33 @@ if [ "$mode" = disk ]; then
     fi
     echo "disk: 36 MiB cleaned on a drive with $free_kib KiB free: by rename, all moved; on the" \
         "copy path, error $copied, nothing lost"
+    exit 0
+fi
+
+if [ "$mode" = flush ]; then
+    command -v strace >/dev/null || { echo "kill_test: strace is missing" >&2; exit 1; }
+    main=$WINEPREFIX/drive_c/flushtest/Main
+    for path in rename copy; do
+        rm -rf "${main%/Main}"
+        mkdir -p "$main"
+        for i in 1 2 3; do echo "$i" >"$main/mod_$i.pk3"; done
+        # The mover's own process only (its Windows threads are its threads): Wine's services
+        # started beside it would keep a strace -f waiting.
+        PAKSCOUR_MOVER_PATH=$path strace -qq -e trace=fsync -y -o "$work/$path.trace" \
+            "$wine" "$mover" 'C:\flushtest' >/dev/null 2>"$work/$path.err" ||
+            { echo "kill_test: FAILED: the clean ($path): $(cat "$work/$path.err")" >&2; exit 1; }
+        # The folders flushed, in order, named relative to the content folder.
+        order=$(sed -n "s|^fsync([0-9]*<$main\(/[^>]*\)\{0,1\}>) = 0\$|Main\1|p" \
+            "$work/$path.trace" | tr '\n' ' ')
+        # Main first (the backup folder's entry), then the backup folder, then Main, last.
+        if [ -n "$(find "$main" -maxdepth 1 -type f)" ] ||
+            ! [[ "$order" =~ Main/$stamp\ Main\ $ ]]; then
+            echo "kill_test: FAILED: on the $path path the folders were flushed in the order" \
+                "'$order'; the backup folder must come after the last move, then Main, last" >&2
+            exit 1
+        fi
+        echo "flush ($path path): folders flushed in this order: $order"
+    done
     exit 0
 fi
 
