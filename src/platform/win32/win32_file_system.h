@@ -11,7 +11,9 @@
 // folder open for writing; a file system that cannot is left to its own journal): every folder
 // that gained or lost names is flushed by flush_moves, the one that gained them first, so that a
 // power cut can leave a file under two names but never under none; and a copy flushes the folder
-// it was named in before its original goes, as from then on the copy may be the only one. The
+// it was named in before its original goes, as from then on the copy may be the only one. So a
+// move is durable before it is reported, on the rename path as on the copy path, and a clean of
+// thousands of renames costs two folder flushes, not one per file. The
 // folders of a run of moves stay open until flush_moves: the backup folder (the one of the two
 // that is inside the other, or one that create_folder made) is opened without following a link
 // or junction and checked to be a plain folder, and no other program can rename or replace it
