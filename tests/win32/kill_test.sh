@@ -138,7 +138,10 @@ sums "$pool" >"$work/pool.sums"
 install=$WINEPREFIX/drive_c/killtest
 content=$install/Main
 backup=$content/$stamp
-mkfifo "$work/started"
+# A new pipe for each cycle: Wine's server holds a killed mover's standard output open for a
+# moment after the process has gone, and a reader of a pipe shared with it could meet its end
+# before the next mover opens the pipe.
+fifo_serial=0
 now_us() { echo $(($(date +%s%N) / 1000)); }
 
 # One clean of a fresh folder, killed after a random delay of up to $1 microseconds, or left to
@@ -155,9 +158,13 @@ cycle() {
     else
         cp -p "$pool"/* "$content/"
     fi
-    PAKSCOUR_MOVER_MODE=$mode "$wine" "$mover" 'C:\killtest' >"$work/started" 2>"$work/mover.err" &
+    fifo_serial=$((fifo_serial + 1))
+    local fifo=$work/started.$fifo_serial
+    rm -f "$work/started."*
+    mkfifo "$fifo"
+    PAKSCOUR_MOVER_MODE=$mode "$wine" "$mover" 'C:\killtest' >"$fifo" 2>"$work/mover.err" &
     pid=$!
-    exec 3<"$work/started"
+    exec 3<"$fifo"
     read -r -n 1 -t 120 started <&3 || true
     exec 3<&-
     if [ "$started" != s ]; then
