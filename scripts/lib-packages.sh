@@ -30,12 +30,13 @@ ensure_packages() {
 # icon's drawing, icotool (icoutils) makes the .ico. The Qt tests measure every window's texts
 # with Noto Sans, DejaVu Sans, Cantarell and Liberation Sans (the fonts-* packages), and try a
 # short screen under Wayland too (Weston's headless screen, Qt's wayland plugin).
+# strace shows the Windows tests the order in which Wine flushes folders.
 linux_packages=(cmake ninja-build g++ clang-format doctest-dev qt6-base-dev libgl-dev
     libyaml-cpp-dev nlohmann-json3-dev python3-yaml librsvg2-bin xvfb xauth libfuse3-dev fuse3
     pkg-config fonts-noto-core fonts-dejavu-core fonts-cantarell fonts-liberation2 weston
     qt6-wayland)
 windows_packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 wine32:i386
-    qemu-user python3 xdotool librsvg2-bin icoutils)
+    qemu-user python3 xdotool librsvg2-bin icoutils strace)
 # What taking the screenshots needs (scripts/screenshots, scripts/screenshots-win32):
 # ImageMagick, xdotool and xprop (x11-utils) to find the windows and save them; Openbox, a
 # window manager that draws each Linux window's title bar and frame on the virtual screen; Wine's

@@ -4,14 +4,16 @@
 At random moments during each clean, the adversary moves originals away to a side folder,
 replaces an original with a new file of the same name, creates a case twin (a name Windows
 cannot make beside the first, made from the Linux side as a Linux program would), makes files
-read-only, and holds files open without delete sharing (through win32_holder, as a game does).
-Some cleans are also killed at a random moment. After every round:
+read-only, holds files open without delete sharing (through win32_holder, as a game does), and
+puts a folder or a link to a folder in an original's place. Some cleans are also killed at a
+random moment, within the time the clean itself takes. After every round:
 
 - every file content that was ever in the content folder is whole in the content folder, the
   backup folder or the side folder (lost: 0);
 - no backup folder holds, under a final name, a file that is not one of them whole (partial: 0);
 - a clean that was not killed leaves no content both in the content folder and in the backup
-  folder (duplicates: 0): a refused delete takes the file's copy back.
+  folder (duplicates: 0): a refused delete takes the file's copy back;
+- the backup folder holds no folder and no link (misplaced: 0): only the files checked move.
 
 The mover runs in a copy of the prefix WINEPREFIX names, or in a new one.
 PAKSCOUR_ADVERSARY_ROUNDS sets the number of rounds (20 by default). Prints one count line.
@@ -29,7 +31,7 @@ import tempfile
 import time
 
 STAMP = "061226140509"  # the mover's fixed clock
-TEMP_PREFIX = ".pakscour-copy-"
+TEMP_PREFIX = ".pakscour-"
 FILE_COUNT = 150
 
 
@@ -100,6 +102,23 @@ def main():
         shutil.rmtree(work, ignore_errors=True)
 
 
+def misplaced_in(folder):
+    """The folders and links in a folder (none when it is missing)."""
+    if not os.path.isdir(folder):
+        return 0
+    return sum(1 for name in os.listdir(folder)
+               if os.path.islink(os.path.join(folder, name))
+               or os.path.isdir(os.path.join(folder, name)))
+
+
+def clean_time(err):
+    """The clean's own time in seconds, as the mover measured it, or None."""
+    for line in err.splitlines():
+        if line.startswith("clean took "):
+            return float(line.split()[2])
+    return None
+
+
 def clean(wine, mover, env):
     """Starts the mover; returns the process once it has begun the clean."""
     p = subprocess.Popen([wine, mover, "C:\\advtest"], stdout=subprocess.PIPE,
@@ -144,13 +163,14 @@ def run(rounds, rng, wine, mover, holder, prefix, env):
     started = time.monotonic()
     if p.wait(timeout=300) != 0:
         sys.exit("adversary_test: the clean left alone failed: " + p.stderr.read().decode())
-    took = time.monotonic() - started
+    # The clean itself, without the end of the Wine process: acts and kills come within it.
+    took = clean_time(p.stderr.read().decode(errors="replace")) or time.monotonic() - started
     if os.path.exists(os.path.join(content, "mod_0.pk3")):
         sys.exit("adversary_test: the clean left alone did not move the files")
 
     actions = collections.Counter()
     outcomes = collections.Counter()
-    lost = partial = duplicates = 0
+    lost = partial = duplicates = misplaced = 0
     begin = time.monotonic()
     for _ in range(rounds):
         ever = set()
@@ -186,19 +206,21 @@ def run(rounds, rng, wine, mover, holder, prefix, env):
         partial += sum(n for digest, n in in_backup.items() if digest not in ever)
         if not (killed and status != 0):
             duplicates += sum(1 for digest in in_backup if in_content[digest])
-        if lost or partial or duplicates:
-            print("adversary_test: round %d: lost %d, partial %d, duplicates %d; mover: %s"
-                  % (sum(outcomes.values()), lost, partial, duplicates, err.strip()),
-                  file=sys.stderr)
+        misplaced += misplaced_in(backup)
+        if lost or partial or duplicates or misplaced:
+            print("adversary_test: round %d: lost %d, partial %d, duplicates %d, misplaced %d;"
+                  " mover: %s" % (sum(outcomes.values()), lost, partial, duplicates, misplaced,
+                                  err.strip()), file=sys.stderr)
             break
 
     print("adversary rounds (%s path): %d (%s), actions: %s, files lost: %d, partial files under"
-          " a backup name: %d, files left in both folders: %d, one clean: %d ms, %d s in all"
+          " a backup name: %d, files left in both folders: %d, folders or links in the backup"
+          " folder: %d, one clean: %d ms, %d s in all"
           % (os.environ.get("PAKSCOUR_MOVER_PATH") or "rename", sum(outcomes.values()),
              ", ".join("%s %d" % kv for kv in sorted(outcomes.items())),
              ", ".join("%s %d" % kv for kv in sorted(actions.items())), lost, partial,
-             duplicates, took * 1000, time.monotonic() - begin))
-    if lost or partial or duplicates or sum(outcomes.values()) < rounds:
+             duplicates, misplaced, took * 1000, time.monotonic() - begin))
+    if lost or partial or duplicates or misplaced or sum(outcomes.values()) < rounds:
         sys.exit("adversary_test: FAILED")
 
 
@@ -212,7 +234,8 @@ def act(rng, content, side, holder, ever, actions, new_content, write, serial):
         return
     name = rng.choice(names)
     path = os.path.join(content, name)
-    kind = rng.choice(["move away", "replace", "case twin", "read-only", "hold"])
+    kind = rng.choice(["move away", "replace", "case twin", "read-only", "hold", "folder in place",
+                       "link in place"])
     try:
         if kind == "move away":
             serial[0] += 1
@@ -228,6 +251,13 @@ def act(rng, content, side, holder, ever, actions, new_content, write, serial):
             write(twin, new_content(), ever)
         elif kind == "read-only":
             os.chmod(path, 0o444)
+        elif kind in ("folder in place", "link in place"):
+            serial[0] += 1
+            os.rename(path, os.path.join(side, "%s.%d" % (name, serial[0])))
+            if kind == "folder in place":
+                os.mkdir(path)
+            else:
+                os.symlink(side, path)
         else:
             answer = holder.ask("hold C:\\advtest\\Main\\" + name)
             if answer != "ok":

@@ -1,6 +1,6 @@
 // The Win32 file system as it behaves where the backup folder is on another file system than the
 // content folder: every move_file answers so, touching nothing, and each file takes the copy
-// path (staged copy, commit, exact delete of the original, take-back of a copy).
+// path (a copy flushed and named, the exact removal of the original, a take-back of a copy).
 #pragma once
 
 #include <string>

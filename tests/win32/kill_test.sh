@@ -11,6 +11,9 @@
 # With PAKSCOUR_KILL_MODE=disk it kills nothing: on a small drive (a tmpfs mounted as T:, which
 # needs root) it cleans more than the drive's free space, which must succeed by renames and, on
 # the copy path, stop with error 61 "Disk full" with every file whole in the content folder.
+# With PAKSCOUR_KILL_MODE=flush it kills nothing either: it cleans a few files on each path
+# under strace, where Wine flushes a folder by fsync, and checks that the backup folder is
+# flushed after the last file went into it, and the content folder after that, last.
 #   kill_test.sh WINE MOVER_EXE
 set -euo pipefail
 wine=$1
@@ -18,7 +21,7 @@ mover=$2
 kills=${PAKSCOUR_KILL_CYCLES:-50}
 file_count=${PAKSCOUR_KILL_FILES:-300}
 stamp=061226140509  # the mover's fixed clock
-temp_prefix=.pakscour-copy-
+temp_prefix=.pakscour-
 mode=${PAKSCOUR_KILL_MODE:-clean}
 export WINEDEBUG=-all
 
@@ -83,6 +86,33 @@ if [ "$mode" = disk ]; then
     exit 0
 fi
 
+if [ "$mode" = flush ]; then
+    command -v strace >/dev/null || { echo "kill_test: strace is missing" >&2; exit 1; }
+    main=$WINEPREFIX/drive_c/flushtest/Main
+    for path in rename copy; do
+        rm -rf "${main%/Main}"
+        mkdir -p "$main"
+        for i in 1 2 3; do echo "$i" >"$main/mod_$i.pk3"; done
+        # The mover's own process only (its Windows threads are its threads): Wine's services
+        # started beside it would keep a strace -f waiting.
+        PAKSCOUR_MOVER_PATH=$path strace -qq -e trace=fsync -y -o "$work/$path.trace" \
+            "$wine" "$mover" 'C:\flushtest' >/dev/null 2>"$work/$path.err" ||
+            { echo "kill_test: FAILED: the clean ($path): $(cat "$work/$path.err")" >&2; exit 1; }
+        # The folders flushed, in order, named relative to the content folder.
+        order=$(sed -n "s|^fsync([0-9]*<$main\(/[^>]*\)\{0,1\}>) = 0\$|Main\1|p" \
+            "$work/$path.trace" | tr '\n' ' ')
+        # Main first (the backup folder's entry), then the backup folder, then Main, last.
+        if [ -n "$(find "$main" -maxdepth 1 -type f)" ] ||
+            ! [[ "$order" =~ Main/$stamp\ Main\ $ ]]; then
+            echo "kill_test: FAILED: on the $path path the folders were flushed in the order" \
+                "'$order'; the backup folder must come after the last move, then Main, last" >&2
+            exit 1
+        fi
+        echo "flush ($path path): folders flushed in this order: $order"
+    done
+    exit 0
+fi
+
 # The files, with random sizes up to 48 KiB, each a slice of one random text at a random place;
 # the first one is empty.
 pool=$work/pool
@@ -108,12 +138,16 @@ sums "$pool" >"$work/pool.sums"
 install=$WINEPREFIX/drive_c/killtest
 content=$install/Main
 backup=$content/$stamp
-mkfifo "$work/started"
+# A new pipe for each cycle: Wine's server holds a killed mover's standard output open for a
+# moment after the process has gone, and a reader of a pipe shared with it could meet its end
+# before the next mover opens the pipe.
+fifo_serial=0
 now_us() { echo $(($(date +%s%N) / 1000)); }
 
 # One clean of a fresh folder, killed after a random delay of up to $1 microseconds, or left to
-# finish when $1 is 0. Sets: finished (1 or 0), took_us, named (files whole in the backup
-# folder), moved (of those, the ones gone from the content folder), lost, partial.
+# finish when $1 is 0. Sets: finished (1 or 0), took_us (the clean's own time, as the mover
+# measured it, when it finished), named (files whole in the backup folder), moved (of those,
+# the ones gone from the content folder), lost, partial.
 cycle() {
     local max_us=$1 pid status=0 started=""
     rm -rf "$install"
@@ -124,9 +158,13 @@ cycle() {
     else
         cp -p "$pool"/* "$content/"
     fi
-    PAKSCOUR_MOVER_MODE=$mode "$wine" "$mover" 'C:\killtest' >"$work/started" 2>"$work/mover.err" &
+    fifo_serial=$((fifo_serial + 1))
+    local fifo=$work/started.$fifo_serial
+    rm -f "$work/started."*
+    mkfifo "$fifo"
+    PAKSCOUR_MOVER_MODE=$mode "$wine" "$mover" 'C:\killtest' >"$fifo" 2>"$work/mover.err" &
     pid=$!
-    exec 3<"$work/started"
+    exec 3<"$fifo"
     read -r -n 1 -t 120 started <&3 || true
     exec 3<&-
     if [ "$started" != s ]; then
@@ -145,6 +183,10 @@ cycle() {
     took_us=$(($(now_us) - start_us))
     if [ "$status" = 0 ]; then
         finished=1
+        # The clean alone, without the start and end of a Wine process around it.
+        took_us=$(sed -n 's/^clean took \([0-9]*\)\.\([0-9]*\) s\r*$/\1\2000/p' "$work/mover.err" |
+            sed 's/^0*//')
+        took_us=${took_us:-0}
     elif [ "$status" = 137 ]; then
         finished=0
     else
@@ -179,9 +221,10 @@ cycle() {
 }
 
 begin=$(date +%s)
-# A clean left to finish tells how long one takes (the second one, once the caches are warm);
-# each kill then comes at a random moment within that time, and a clean that still finished
-# first sets the time anew from its own.
+# A clean left to finish tells how long the clean itself takes (the second one, once the caches
+# are warm; the mover measures it, without the start and end of its process); each kill then
+# comes at a random moment within that time, so that most land in the middle of the move, and a
+# clean that still finished first sets the time anew from its own.
 for _ in 1 2; do
     cycle 0
     if [ "$lost" != 0 ] || [ "$partial" != 0 ] || [ "$moved" != "$file_count" ]; then
@@ -190,12 +233,11 @@ for _ in 1 2; do
     fi
 done
 first_took_us=$took_us
-max_us=$((took_us * 95 / 100))
+max_us=$((took_us > 1000 ? took_us : 1000))
 killed=0 finished_first=0 lost_total=0 partial_total=0
-# The killed cycles by the moment of the kill: before any copy was named (while copying or
-# flushing), after some were named but before any original was deleted, while originals were
-# being deleted, after the last one.
-staging=0 naming=0 deleting=0 after=0
+# The killed cycles by the moment of the kill: before the first file was in the backup folder,
+# in the middle of the move (some there, not all gone from the content folder), after the last.
+before=0 middle=0 after=0
 cycles=0
 while [ "$killed" -lt "$kills" ] && [ "$cycles" -lt $((2 * kills + 10)) ]; do
     cycles=$((cycles + 1))
@@ -208,23 +250,21 @@ while [ "$killed" -lt "$kills" ] && [ "$cycles" -lt $((2 * kills + 10)) ]; do
             echo "kill_test: a clean that finished moved only $moved files" >&2
             lost_total=$((lost_total + 1))
         fi
-        max_us=$((took_us * 95 / 100))
+        max_us=$((took_us > 1000 ? took_us : 1000))
     else
         killed=$((killed + 1))
         if [ "$named" = 0 ]; then
-            staging=$((staging + 1))
-        elif [ "$moved" = 0 ]; then
-            naming=$((naming + 1))
+            before=$((before + 1))
         elif [ "$moved" -lt "$file_count" ]; then
-            deleting=$((deleting + 1))
+            middle=$((middle + 1))
         else
             after=$((after + 1))
         fi
     fi
 done
 echo "$mode kill cycles (${PAKSCOUR_MOVER_PATH:-rename} path): $cycles, killed: $killed" \
-    "($staging before naming, $naming while naming," \
-    "$deleting while deleting, $after after the last delete), finished first: $finished_first," \
+    "($before before the first file, $middle in the middle of the move, $after after the last)," \
+    "finished first: $finished_first," \
     "files lost: $lost_total, partial files under a backup name: $partial_total," \
     "one clean: $((first_took_us / 1000)) ms, $(($(date +%s) - begin)) s in all"
 if [ "$lost_total" != 0 ] || [ "$partial_total" != 0 ] || [ "$killed" -lt "$kills" ]; then

@@ -29,7 +29,10 @@ void remove_tree(const std::wstring& folder) {
             if (name == L"." || name == L"..") continue;
             const std::wstring full = folder + L"\\" + name;
             SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                // A link: removed itself, never what it leads to.
+                if (!DeleteFileW(full.c_str())) RemoveDirectoryW(full.c_str());
+            } else if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 remove_tree(full);
             } else {
                 DeleteFileW(full.c_str());
@@ -109,6 +112,42 @@ void set_attributes(const std::string& path, DWORD attributes) {
 
 DWORD attributes(const std::string& path) {
     return GetFileAttributesW(long_path(path).c_str());
+}
+
+std::string host_path(const std::string& path) {
+    using Unix = char*(CDECL*)(const wchar_t*);
+    const auto to_unix = reinterpret_cast<Unix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!to_unix) return {};
+    char* unix_path = to_unix(widen(path).c_str());
+    if (!unix_path) return {};
+    std::string out = unix_path;
+    HeapFree(GetProcessHeap(), 0, unix_path);
+    return out;
+}
+
+bool host_link(const std::string& link, const std::string& target) {
+    const std::string from = host_path(target), at = host_path(link);
+    if (from.empty() || at.empty()) return false;
+    // Wine runs a host program it is given; its end is not waited for, so the link is. A
+    // folder at `link` is moved aside to `link`.replaced first.
+    std::wstring command =
+        widen("/bin/sh -c \"if [ -d '" + at + "' ] && [ ! -L '" + at + "' ]; then mv '" + at +
+              "' '" + at + ".replaced'; fi; ln -sfn '" + from + "' '" + at + "'\"");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(L"Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int i = 0; i < 500; ++i) {
+        const DWORD a = GetFileAttributesW(long_path(link).c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+        Sleep(10);
+    }
+    return false;
 }
 
 }  // namespace pakscour::test

@@ -35,4 +35,11 @@ void set_attributes(const std::string& path, DWORD attributes);
 // The file's attributes, INVALID_FILE_ATTRIBUTES when it does not exist.
 DWORD attributes(const std::string& path);
 
+// Under Wine: the host's path of a Windows path, "" elsewhere.
+std::string host_path(const std::string& path);
+// Under Wine: puts at `link` a host symbolic link to the folder `target`, as another program of
+// the player's might (Wine shows it as a reparse point, as Windows shows a junction); a folder
+// there is moved aside to `link`.replaced first. False where that cannot be done.
+bool host_link(const std::string& link, const std::string& target);
+
 }  // namespace pakscour::test

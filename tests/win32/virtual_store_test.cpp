@@ -84,13 +84,13 @@ class RefusingFileSystem : public Win32FileSystem {
     std::wstring refused_;
 };
 
-// Counts the copies staged: a move by rename stages none.
-struct Staging : Win32FileSystem {
-    std::uint64_t stage_copy(const std::string& from, const std::string& to) override {
-        ++staged;
-        return Win32FileSystem::stage_copy(from, to);
+// Counts the copies made: a move by rename makes none.
+struct Copying : Win32FileSystem {
+    Copied copy_file(const std::string& from, const std::string& to) override {
+        ++copied;
+        return Win32FileSystem::copy_file(from, to);
     }
-    int staged = 0;
+    int copied = 0;
 };
 
 }  // namespace
@@ -258,7 +258,7 @@ TEST_CASE("a file held open stays where it is, with no copy of it, nor an older 
                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         REQUIRE(held.back() != INVALID_HANDLE_VALUE);
     }
-    Staging fs;
+    Copying fs;
     test::FixedClock clock;
     // Cleaned again and again while the game holds them: each file stays in one place.
     for (const char* time : {"14:05:09", "14:05:10"}) {
@@ -278,7 +278,7 @@ TEST_CASE("a file held open stays where it is, with no copy of it, nor an older 
             CHECK(test::read_file(older + "\\" + name) == std::string("older ") + name);
         }
     }
-    CHECK(fs.staged == 0);
+    CHECK(fs.copied == 0);
     for (HANDLE h : held) CloseHandle(h);
     clock.time = "14:05:11";
     test::CleanRig rig(fs, clock, game);

@@ -12,7 +12,10 @@ std::int32_t classic_error_number(std::uint32_t win32_error) {
             return err::path_not_found;  // ERROR_PATH_NOT_FOUND
         case 5:
             return err::permission_denied;  // ERROR_ACCESS_DENIED
-        case 80:                            // ERROR_FILE_EXISTS
+        case 8:                             // ERROR_NOT_ENOUGH_MEMORY
+        case 14:
+            return err::out_of_memory;  // ERROR_OUTOFMEMORY
+        case 80:                        // ERROR_FILE_EXISTS
         case 183:
             return err::file_exists;  // ERROR_ALREADY_EXISTS
         case 39:                      // ERROR_HANDLE_DISK_FULL

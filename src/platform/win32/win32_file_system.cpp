@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/runtime_error.h"
+#include "platform/win32/exact_files.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/long_path.h"
 #include "platform/win32/wide.h"
@@ -46,70 +47,17 @@ bool is_folder(const std::wstring& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// Deletes the file at the extended-length path `path`; a read-only file loses the attribute
-// just before the delete is tried again, and gets it back if that fails too. `text` names the
-// file in a report.
-void delete_at(const std::wstring& path, const std::string& text) {
-    if (DeleteFileW(path.c_str())) return;
-    DWORD e = GetLastError();
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (e == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        const DWORD cleared = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-        if (SetFileAttributesW(path.c_str(), cleared != 0 ? cleared : FILE_ATTRIBUTE_NORMAL)) {
-            if (DeleteFileW(path.c_str())) return;
-            e = GetLastError();
-            SetFileAttributesW(path.c_str(), attributes);
-        }
-    }
-    raise_win32_error(e, text);
+// The ordinary form of an extended-length path, for reports.
+std::string ordinary(const std::wstring& path) {
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return narrow(L"\\\\" + path.substr(8));
+    if (path.rfind(L"\\\\?\\", 0) == 0) return narrow(path.substr(4));
+    return narrow(path);
 }
 
-bool set_attributes(HANDLE file, DWORD attributes) {
-    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
-    basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
-    return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != 0;
-}
-
-// Deletes the file at the exact place `path` (no VirtualStore choice) while it is still the file
-// `expected`: opened with delete access and sharing reads only, checked on that handle, and
-// deleted through it, so that nothing can take its place in between. While the handle is open
-// nobody can rename, replace or write the file; one who holds it open otherwise makes the open
-// fail, which refuses the delete. A link or a folder put in its place opens as itself, and is not
-// the file expected. A read-only file loses the attribute just before, and gets it back if the
-// delete is refused. False when the place is empty or holds another file; a refusal raises,
-// naming `text`.
-bool delete_exactly(const std::string& path, const FileIdentity& expected,
-                    const std::string& text) {
-    const Handle file(CreateFileW(
-        extended_path(widen(path)).c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-        FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!file) {
-        const DWORD e = GetLastError();
-        if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) return false;
-        raise_win32_error(e, text);
-    }
-    BY_HANDLE_FILE_INFORMATION info;
-    FileIdentity now;
-    if (!GetFileInformationByHandle(file.h, &info) || !identity_of(file.h, now))
-        raise_win32_error(GetLastError(), text);
-    if (now != expected || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
-
-    const DWORD attributes = info.dwFileAttributes;
-    const bool read_only = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (read_only &&
-        !set_attributes(file.h, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
-        raise_win32_error(GetLastError(), text);
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    if (!SetFileInformationByHandle(file.h, FileDispositionInfo, &disposition,
-                                    sizeof disposition)) {
-        const DWORD e = GetLastError();
-        if (read_only) set_attributes(file.h, attributes);
-        raise_win32_error(e, text);
-    }
-    return true;
+bool same_path(const std::wstring& a, const std::wstring& b) {
+    return a.size() == b.size() &&
+           CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
@@ -142,6 +90,7 @@ Win32FileSystem::Win32FileSystem(VirtualStore store) : store_(std::move(store)) 
 
 Win32FileSystem::~Win32FileSystem() {
     close_find();
+    close_folders();
 }
 
 void Win32FileSystem::close_find() {
@@ -222,25 +171,29 @@ unsigned long Win32FileSystem::make_folder(const std::wstring& path) {
 
 std::string Win32FileSystem::create_folder(const std::string& path) {
     const std::wstring wide = widen(path);
-    const DWORD e = make_folder(wide);
-    if (e == ERROR_SUCCESS) {
-        flush_folder(folder_of(wide));
-        return path;
-    }
+    std::wstring made = wide;
+    DWORD e = make_folder(wide);
     // Refused below a protected folder: the games write there through the VirtualStore, and
     // so does this. Where the VirtualStore copy of the content folder does not exist, no file
-    // to be moved is in it, and the originals in the real folder could not be deleted either:
-    // then the refusal stands, before anything is copied.
+    // to be moved is in it, and the originals in the real folder could not be moved either:
+    // then the refusal stands, before anything is moved.
     if (e == ERROR_ACCESS_DENIED || e == ERROR_PATH_NOT_FOUND) {
         const std::wstring copy = store_.copy_of(wide);
         if (!copy.empty() && is_folder(folder_of(copy))) {
             if (const DWORD again = make_folder(copy); again != ERROR_SUCCESS)
                 raise_win32_error(again, narrow(copy));
-            flush_folder(folder_of(copy));
-            return narrow(copy);
+            made = copy;
+            e = ERROR_SUCCESS;
         }
     }
-    raise_win32_error(e, path);
+    if (e != ERROR_SUCCESS) raise_win32_error(e, path);
+    // Its entry is on disk before the first file moves in, and it is held open from now on,
+    // checked to be the plain folder made, not a link or junction put in its place.
+    const std::wstring extended = extended_path(made);
+    flush_folder_at(folder_of(extended));
+    made_.insert(folded(extended));
+    open_folder(extended, true);
+    return made == wide ? path : narrow(made);
 }
 
 std::wstring Win32FileSystem::where(const std::wstring& path) const {
@@ -249,52 +202,123 @@ std::wstring Win32FileSystem::where(const std::wstring& path) const {
     return path;
 }
 
+bool Win32FileSystem::is_backup(const std::wstring& folder, const std::wstring& other) const {
+    if (made_.count(folded(folder)) != 0) return true;
+    const std::wstring parent = folder_of(folder);
+    return parent.size() < folder.size() && same_path(parent, other);
+}
+
+Win32FileSystem::OpenFolder& Win32FileSystem::open_folder(const std::wstring& path, bool checked) {
+    for (OpenFolder& f : open_)
+        if (same_path(f.path, path)) {
+            if (checked && !f.checked) break;
+            return f;
+        }
+    // For writing, to flush it, where that is allowed; sharing no delete, so that nobody
+    // renames it, removes it or puts a junction in its place while it is open.
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (checked ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    bool writable = true;
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+        writable = false;
+        h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, flags, nullptr);
+    }
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD e = GetLastError();
+        raise_win32_error(e == ERROR_FILE_NOT_FOUND ? DWORD{ERROR_PATH_NOT_FOUND} : e,
+                          ordinary(path));
+    }
+    Handle folder(h);
+    FileIdentity who;
+    DWORD attributes = 0;
+    if (!identity_of(folder.h, who, &attributes)) raise_win32_error(GetLastError(), ordinary(path));
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        raise_win32_error(ERROR_PATH_NOT_FOUND, ordinary(path));
+    if (checked && ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+                    !still_a_folder(OpenFolder{path, nullptr, writable, checked})))
+        raise_error(err::permission_denied, ordinary(path));
+    OpenFolder& opened = open_.emplace_back(OpenFolder{path, folder.h, writable, checked});
+    folder.release();
+    return opened;
+}
+
+bool Win32FileSystem::still_a_folder(const OpenFolder& folder) {
+    const DWORD a = GetFileAttributesW(folder.path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (a & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+void Win32FileSystem::close_folders() {
+    for (OpenFolder& f : open_) CloseHandle(static_cast<HANDLE>(f.handle));
+    open_.clear();
+}
+
 Moved Win32FileSystem::move_file(const std::string& from, const std::string& to) {
     const std::wstring requested = widen(from);
     const std::wstring source = where(requested);
     const std::string source_text = source == requested ? from : narrow(source);
-    const std::wstring source_path = extended_path(source);
-    // Only a plain file moves: a folder or a link put in the file's place stays where it is.
-    const DWORD attributes = GetFileAttributesW(source_path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) raise_win32_error(GetLastError(), source_text);
+    const std::wstring source_path = extended_path(source), target_path = extended_path(widen(to));
+    const std::wstring source_folder = folder_of(source_path);
+    const std::wstring target_folder = folder_of(target_path);
+
+    OpenFolder& in = open_folder(source_folder, is_backup(source_folder, target_folder));
+    if (in.checked && !still_a_folder(in)) raise_error(err::permission_denied, ordinary(in.path));
+    // Only the plain file checked here moves: it is renamed through this handle, which shares
+    // reading only, so that nobody renames, replaces or deletes it meanwhile.
+    const Handle file =
+        open_exactly(source_path, DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, FILE_SHARE_READ);
+    if (!file) raise_win32_error(GetLastError(), source_text);
+    FileIdentity who;
+    DWORD attributes = 0;
+    if (!identity_of(file.h, who, &attributes)) raise_win32_error(GetLastError(), source_text);
     if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
         raise_error(err::permission_denied, source_text);
-    // Neither replacing nor copying: the file keeps its data where it is and only changes its
-    // name, or nothing happens at all.
-    if (MoveFileExW(source_path.c_str(), extended_path(widen(to)).c_str(), 0))
-        return Moved::renamed;
-    const DWORD e = GetLastError();
-    if (e == ERROR_NOT_SAME_DEVICE) return Moved::other_file_system;
-    raise_win32_error(e, e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_EXISTS ? to : source_text);
+    OpenFolder& out = open_folder(target_folder, is_backup(target_folder, source_folder));
+    if (out.checked && !still_a_folder(out))
+        raise_error(err::permission_denied, ordinary(out.path));
+
+    if (const DWORD e = rename_open_file(file.h, target_path); e != ERROR_SUCCESS) {
+        if (e == ERROR_NOT_SAME_DEVICE) return Moved::other_file_system;
+        raise_win32_error(e,
+                          e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_EXISTS ? to : source_text);
+    }
+    in.lost = out.gained = true;
+    // Windows renames the very file open, into the folder held open. Wine renames whatever
+    // bears the name by then, into whatever the folder's path leads to, which a host program
+    // may have changed meanwhile: what went elsewhere, or is not the file checked, goes back.
+    if (out.checked && !still_a_folder(out)) {
+        rename_open_file(file.h, source_path);
+        raise_error(err::permission_denied, ordinary(out.path));
+    }
+    if (FileIdentity there; !identity_at(target_path, there) || there != who) {
+        const Handle other = open_exactly(target_path, DELETE | SYNCHRONIZE, FILE_SHARE_READ);
+        if (other) rename_open_file(other.h, source_path);
+        raise_error(err::file_not_found, source_text);
+    }
+    return Moved::renamed;
 }
 
 void Win32FileSystem::flush_moves() {
-    // Nothing to do: Windows cannot flush a folder's entries, and NTFS journals each rename, so
-    // that after a crash the file bears one of its two names, whole.
+    // The folders that gained names first: a power cut between the two flushes leaves a file
+    // under both names, never under none.
+    DWORD failure = ERROR_SUCCESS;
+    std::wstring failed;
+    for (const bool gaining : {true, false})
+        for (const OpenFolder& f : open_) {
+            if (failure != ERROR_SUCCESS || !f.writable) continue;
+            if (gaining ? !f.gained : (!f.lost || f.gained)) continue;
+            failure = flush_folder(static_cast<HANDLE>(f.handle));
+            if (failure != ERROR_SUCCESS) failed = f.path;
+        }
+    close_folders();
+    if (failure != ERROR_SUCCESS) raise_win32_error(failure, ordinary(failed));
 }
 
-std::uint64_t Win32FileSystem::stage_copy(const std::string& from, const std::string& to) {
-    const std::wstring requested = widen(from);
-    const std::wstring source = where(requested);
-    return staged_.stage(source, widen(to), source == requested ? from : narrow(source), to);
-}
-
-std::vector<CommittedCopy> Win32FileSystem::commit_copies(RuntimeError& failure) {
-    return staged_.commit(failure);
-}
-
-bool Win32FileSystem::delete_original(const CommittedCopy& copy) {
-    return delete_exactly(copy.source, copy.original, copy.windows_source);
-}
-
-bool Win32FileSystem::remove_copy(const CommittedCopy& copy) {
-    return delete_exactly(copy.copy, copy.named, copy.windows_copy);
-}
-
-void Win32FileSystem::delete_file(const std::string& path) {
-    const std::wstring requested = widen(path);
-    const std::wstring actual = where(requested);
-    delete_at(extended_path(actual), actual == requested ? path : narrow(actual));
+bool Win32FileSystem::remove_second_name(const std::string& path, const FileIdentity& who) {
+    return remove_exactly(extended_path(widen(path)), who, true, path);
 }
 
 }  // namespace pakscour::win32

@@ -1,12 +1,26 @@
 // The file system over Win32, as the games see it: a content folder below a protected folder
 // (Program Files) is listed together with its VirtualStore copy, each name once, and a file is
 // moved from where it really is. Enumerations return only plain, visible files. A file moves by
-// one MoveFileExW that neither replaces nor copies; only where that answers that the two places
-// are on different file systems is it copied (staged in a hidden temporary file, named in a batch
-// once on disk) and its original deleted. Every call takes its path in the extended-length form
-// ("\\?\"), so deep folders and names like devices work; reports name the ordinary paths.
+// one rename through its open handle that never replaces anything (exact_files.h); only where
+// that answers that the two places are on different file systems is it copied into a hidden
+// file, flushed, named, checked, and its original removed exactly. Every call takes its path in
+// the extended-length form ("\\?\"), so deep folders and names like devices work; reports name
+// the ordinary paths.
+//
+// Folders are flushed by one rule, wherever Windows can flush one (FlushFileBuffers on the
+// folder open for writing; a file system that cannot is left to its own journal): every folder
+// that gained or lost names is flushed by flush_moves, the one that gained them first, so that a
+// power cut can leave a file under two names but never under none; and a copy flushes the folder
+// it was named in before its original goes, as from then on the copy may be the only one. So a
+// move is durable before it is reported, on the rename path as on the copy path, and a clean of
+// thousands of renames costs two folder flushes, not one per file. The
+// folders of a run of moves stay open until flush_moves: the backup folder (the one of the two
+// that is inside the other, or one that create_folder made) is opened without following a link
+// or junction and checked to be a plain folder, and no other program can rename or replace it
+// while it is open.
 #pragma once
 
+#include <deque>
 #include <set>
 #include <string>
 #include <string_view>
@@ -14,7 +28,6 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/win32/staged_copies.h"
 #include "platform/win32/virtual_store.h"
 
 namespace pakscour::win32 {
@@ -37,25 +50,21 @@ class Win32FileSystem : public FileSystem {
     // instead, if the copy's parent exists. Returns the path of the folder made.
     std::string create_folder(const std::string& path) override;
     // Renames the file where it really is (its VirtualStore copy when there is one) to `to`,
-    // which must be on the same drive. A folder or link in the file's place raises 70; where
-    // Windows answers ERROR_NOT_SAME_DEVICE, nothing is touched and the file must be copied.
+    // which must be on the same drive. The file is opened as itself and checked to be a plain
+    // file (a folder, link or junction raises 70), then renamed through that handle; what bears
+    // the name `to` afterwards is checked to be that file, in the folder checked, and anything
+    // else is put back (53, or 70 for a folder that turned into a link). Where Windows answers
+    // ERROR_NOT_SAME_DEVICE, nothing is touched and the file must be copied.
     Moved move_file(const std::string& from, const std::string& to) override;
-    // Does nothing: a folder cannot be flushed on Windows, and NTFS keeps each rename atomic.
+    // Flushes the folders of the moves since the last call (see above) and closes them.
     void flush_moves() override;
-    std::uint64_t stage_copy(const std::string& from, const std::string& to) override;
-    std::vector<CommittedCopy> commit_copies(RuntimeError& failure) override;
-    // Opens the original at the exact path it was copied from (the real folder or its
-    // VirtualStore copy, whichever the copy read), with delete access and sharing reads only,
-    // checks on that handle that it is still the file copied, and deletes it through the
-    // handle: nothing can take its place in between. A read-only original loses the attribute
-    // just before, and gets it back if the delete is refused.
-    bool delete_original(const CommittedCopy& copy) override;
-    // Removes the copy at the exact path it was named at, read-only or not, in the same way and
-    // only while it is still the copy named (never looking in the VirtualStore); false, leaving
-    // it, when that place is empty or another file holds it now.
-    bool remove_copy(const CommittedCopy& copy) override;
-    // Deletes the file where it really is; a read-only file loses the attribute just before.
-    void delete_file(const std::string& path) override;
+    // win32_file_system_copy.cpp. The original is held open, sharing reads only, while it is
+    // copied into a hidden file beside `to`; the copy gets its attributes (read-only included)
+    // and times, is flushed, named, its folder flushed, and checked; then the original is
+    // removed exactly (remove_exactly). A read-only original loses the attribute just before,
+    // and gets it back if the delete is refused.
+    Copied copy_file(const std::string& from, const std::string& to) override;
+    bool remove_second_name(const std::string& path, const FileIdentity& who) override;
 
     // Folders as a whole (win32_file_system_folders.cpp). The real folder is writable when a
     // hidden probe file can be made in it; otherwise new files go to its VirtualStore copy.
@@ -70,13 +79,34 @@ class Win32FileSystem : public FileSystem {
     virtual unsigned long probe_writable(const std::wstring& folder);
 
   private:
-    void close_find();
-    std::string next_match();
+    // A folder of the moves since the last flush_moves, held open sharing reading and writing
+    // but not deleting, so that no other program renames it or puts something in its place.
+    struct OpenFolder {
+        std::wstring path;  // extended-length
+        void* handle;       // open for writing where that is allowed, else for reading
+        bool writable;
+        bool checked;  // opened without following a link and checked to be a plain folder
+        bool gained = false, lost = false;
+    };
+    // The open folder at the extended-length `path`, opened now if it is not yet; `checked`
+    // opens it as itself and checks it (70 for a link or junction). A missing folder raises 76.
+    OpenFolder& open_folder(const std::wstring& path, bool checked);
+    // Whether the checked folder's path still leads to a plain folder (Wine lets a host program
+    // replace a folder that a Windows program holds open).
+    static bool still_a_folder(const OpenFolder& folder);
+    void close_folders();
     // Where the file `path` names really is: its VirtualStore copy when there is one.
     std::wstring where(const std::wstring& path) const;
+    // The backup folder of a move between `folder` and `other` (extended-length): one made by
+    // create_folder, or the one of the two that is a folder of the other.
+    bool is_backup(const std::wstring& folder, const std::wstring& other) const;
+
+    void close_find();
+    std::string next_match();
 
     VirtualStore store_;
-    StagedCopies staged_;
+    std::deque<OpenFolder> open_;
+    std::set<std::wstring> made_;  // the folders made by create_folder, upper-cased
 
     // The enumeration: the folders to list in turn (the VirtualStore copy first, marked true),
     // the one being listed, its FindFirstFileW handle, and the upper-cased names found in the

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "platform/runtime_error.h"
+#include "platform/win32/exact_files.h"
 #include "platform/win32/long_path.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_errors.h"
@@ -112,18 +113,20 @@ std::string Win32FileSystem::writable_folder(const std::string& folder) {
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         if (const DWORD again = make_folder(*it); again != ERROR_SUCCESS)
             raise_win32_error(again, narrow(*it));
-        flush_folder(parent_of(*it));
+        flush_folder_at(extended_path(parent_of(*it)));
     }
     return narrow(copy);
 }
 
 bool Win32FileSystem::remove_empty_folder(const std::string& folder) {
     const std::wstring wide = widen(folder);
+    // The folders of the moves are closed by now; one still open would refuse its removal.
+    close_folders();
     bool left = false;
     for (const std::wstring& place : {store_.copy_of(wide), wide}) {
         if (place.empty() || !is_folder(place)) continue;
         if (RemoveDirectoryW(extended_path(place).c_str())) {
-            flush_folder(parent_of(place));
+            flush_folder_at(extended_path(parent_of(place)));
             continue;
         }
         const DWORD e = GetLastError();
