@@ -119,14 +119,22 @@ def clean_time(err):
     return None
 
 
-def clean(wine, mover, env):
-    """Starts the mover; returns the process once it has begun the clean."""
-    p = subprocess.Popen([wine, mover, "C:\\advtest"], stdout=subprocess.PIPE,
-                         stderr=subprocess.PIPE, env=env)
+def clean(wine, mover, env, err_path):
+    """Starts the mover; returns the process once it has begun the clean. Its standard error
+    goes to a file: Wine's services, started beside the first program of a prefix, inherit its
+    handles and would keep a pipe open for ever."""
+    with open(err_path, "wb") as err:
+        p = subprocess.Popen([wine, mover, "C:\\advtest"], stdout=subprocess.PIPE, stderr=err,
+                             env=env)
     if p.stdout.read(1) != b"s":
         p.wait()
-        sys.exit("adversary_test: the mover did not start: " + p.stderr.read().decode())
+        sys.exit("adversary_test: the mover did not start: " + read_text(err_path))
     return p
+
+
+def read_text(path):
+    with open(path, "rb") as f:
+        return f.read().decode(errors="replace")
 
 
 def run(rounds, rng, wine, mover, holder, prefix, env):
@@ -159,12 +167,13 @@ def run(rounds, rng, wine, mover, holder, prefix, env):
     # A clean left alone tells how long one takes; the adversary acts within that time.
     ever = set()
     prepare(ever)
-    p = clean(wine, mover, env)
+    err_path = os.path.join(os.path.dirname(prefix), "mover.err")
+    p = clean(wine, mover, env, err_path)
     started = time.monotonic()
     if p.wait(timeout=300) != 0:
-        sys.exit("adversary_test: the clean left alone failed: " + p.stderr.read().decode())
+        sys.exit("adversary_test: the clean left alone failed: " + read_text(err_path))
     # The clean itself, without the end of the Wine process: acts and kills come within it.
-    took = clean_time(p.stderr.read().decode(errors="replace")) or time.monotonic() - started
+    took = clean_time(read_text(err_path)) or time.monotonic() - started
     if os.path.exists(os.path.join(content, "mod_0.pk3")):
         sys.exit("adversary_test: the clean left alone did not move the files")
 
@@ -177,7 +186,7 @@ def run(rounds, rng, wine, mover, holder, prefix, env):
         prepare(ever)
         killed = rng.random() < 0.25
         kill_at = rng.uniform(0, took)
-        p = clean(wine, mover, env)
+        p = clean(wine, mover, env, err_path)
         start = time.monotonic()
         moments = sorted(rng.uniform(0, took) for _ in range(rng.randint(1, 8)))
         for moment in moments:
@@ -189,7 +198,7 @@ def run(rounds, rng, wine, mover, holder, prefix, env):
             time.sleep(max(0.0, start + kill_at - time.monotonic()))
             p.kill()
         status = p.wait(timeout=300)
-        err = p.stderr.read().decode(errors="replace")
+        err = read_text(err_path)
         holder.ask("release")
         if killed and status != 0:
             outcomes["killed"] += 1
