@@ -17,6 +17,7 @@
 
 namespace pakscour {
 
+using test::files_in;
 using test::TempFolder;
 using win32::Win32FileSystem;
 
@@ -39,21 +40,6 @@ struct Held {
 void rename(const std::string& from, const std::string& to) {
     REQUIRE(MoveFileExW(win32::extended_path(win32::widen(from)).c_str(),
                         win32::extended_path(win32::widen(to)).c_str(), 0));
-}
-
-// The plain files of a folder, hidden ones included.
-std::vector<std::string> files_in(const std::string& folder) {
-    std::vector<std::string> out;
-    WIN32_FIND_DATAW d;
-    HANDLE h = FindFirstFileW((win32::extended_path(win32::widen(folder)) + L"\\*").c_str(), &d);
-    if (h == INVALID_HANDLE_VALUE) return out;
-    do {
-        if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            out.push_back(win32::narrow(d.cFileName));
-    } while (FindNextFileW(h, &d));
-    FindClose(h);
-    std::sort(out.begin(), out.end());
-    return out;
 }
 
 }  // namespace

@@ -13,27 +13,9 @@
 
 namespace pakscour {
 
+using test::files_in;
 using test::TempFolder;
 using win32::Win32FileSystem;
-
-namespace {
-
-// The plain files of a folder, hidden ones included.
-std::vector<std::string> files_in(const std::string& folder) {
-    std::vector<std::string> out;
-    WIN32_FIND_DATAW d;
-    HANDLE h = FindFirstFileW((win32::extended_path(win32::widen(folder)) + L"\\*").c_str(), &d);
-    if (h == INVALID_HANDLE_VALUE) return out;
-    do {
-        if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            out.push_back(win32::narrow(d.cFileName));
-    } while (FindNextFileW(h, &d));
-    FindClose(h);
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-}  // namespace
 
 TEST_CASE("the extended-length form of a path keeps every name exactly") {
     struct Row {

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/win32/long_path.h"
@@ -83,6 +84,20 @@ std::string read_file(const std::string& path) {
     DWORD got = 0;
     while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
     CloseHandle(h);
+    return out;
+}
+
+std::vector<std::string> files_in(const std::string& folder) {
+    std::vector<std::string> out;
+    WIN32_FIND_DATAW d;
+    HANDLE h = FindFirstFileW((win32::extended_path(win32::widen(folder)) + L"\\*").c_str(), &d);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    do {
+        if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            out.push_back(win32::narrow(d.cFileName));
+    } while (FindNextFileW(h, &d));
+    FindClose(h);
+    std::sort(out.begin(), out.end());
     return out;
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace pakscour::test {
 
@@ -26,6 +27,8 @@ class TempFolder {
 void write_file(const std::string& path, const std::string& content);
 std::string read_file(const std::string& path);
 bool exists(const std::string& path);
+// The plain files of a folder, hidden ones included, sorted by name.
+std::vector<std::string> files_in(const std::string& folder);
 void make_folder(const std::string& path);
 // Makes the folder and every missing folder above it.
 void make_folders(const std::string& path);

@@ -256,13 +256,24 @@ void Win32FileSystem::close_folders() {
     open_.clear();
 }
 
-Moved Win32FileSystem::move_file(const std::string& from, const std::string& to) {
+Win32FileSystem::Places Win32FileSystem::places_of(const std::string& from,
+                                                   const std::string& to) const {
+    Places p;
     const std::wstring requested = widen(from);
     const std::wstring source = where(requested);
-    const std::string source_text = source == requested ? from : narrow(source);
-    const std::wstring source_path = extended_path(source), target_path = extended_path(widen(to));
-    const std::wstring source_folder = folder_of(source_path);
-    const std::wstring target_folder = folder_of(target_path);
+    p.source_text = source == requested ? from : narrow(source);
+    p.source_path = extended_path(source);
+    p.target_path = extended_path(widen(to));
+    p.source_folder = folder_of(p.source_path);
+    p.target_folder = folder_of(p.target_path);
+    return p;
+}
+
+Moved Win32FileSystem::move_file(const std::string& from, const std::string& to) {
+    const Places places = places_of(from, to);
+    const std::string& source_text = places.source_text;
+    const std::wstring &source_path = places.source_path, &target_path = places.target_path;
+    const std::wstring &source_folder = places.source_folder, &target_folder = places.target_folder;
 
     OpenFolder& in = open_folder(source_folder, is_backup(source_folder, target_folder));
     if (in.checked && !still_a_folder(in)) raise_error(err::permission_denied, ordinary(in.path));

@@ -97,6 +97,14 @@ class Win32FileSystem : public FileSystem {
     void close_folders();
     // Where the file `path` names really is: its VirtualStore copy when there is one.
     std::wstring where(const std::wstring& path) const;
+    // The places of a move from `from` to `to`: the text for reports of where the file really
+    // is (its VirtualStore copy when there is one), both paths in the extended-length form, and
+    // their folders.
+    struct Places {
+        std::string source_text;
+        std::wstring source_path, target_path, source_folder, target_folder;
+    };
+    Places places_of(const std::string& from, const std::string& to) const;
     // The backup folder of a move between `folder` and `other` (extended-length): one made by
     // create_folder, or the one of the two that is a folder of the other.
     bool is_backup(const std::wstring& folder, const std::wstring& other) const;

@@ -54,12 +54,10 @@ DWORD copy_data(HANDLE in, HANDLE out, std::vector<char>& buffer, ULONGLONG& cop
 }  // namespace
 
 Copied Win32FileSystem::copy_file(const std::string& from, const std::string& to) {
-    const std::wstring requested = widen(from);
-    const std::wstring source = where(requested);
-    const std::string source_text = source == requested ? from : narrow(source);
-    const std::wstring source_path = extended_path(source), target_path = extended_path(widen(to));
-    const std::wstring source_folder = folder_of(source_path);
-    const std::wstring target_folder = folder_of(target_path);
+    const Places places = places_of(from, to);
+    const std::string& source_text = places.source_text;
+    const std::wstring &source_path = places.source_path, &target_path = places.target_path;
+    const std::wstring &source_folder = places.source_folder, &target_folder = places.target_folder;
 
     OpenFolder& in = open_folder(source_folder, is_backup(source_folder, target_folder));
     if (in.checked && !still_a_folder(in)) raise_error(err::permission_denied, source_text);
