@@ -138,10 +138,9 @@ sums "$pool" >"$work/pool.sums"
 install=$WINEPREFIX/drive_c/killtest
 content=$install/Main
 backup=$content/$stamp
-# A new pipe for each cycle: Wine's server holds a killed mover's standard output open for a
-# moment after the process has gone, and a reader of a pipe shared with it could meet its end
-# before the next mover opens the pipe.
-fifo_serial=0
+# The mover says it has started by writing one byte to its standard output, a plain file that
+# is polled: Wine's services, started beside the first mover, inherit its output and may hold
+# it for ever, and a pipe's reader could meet an end or an old writer instead of the byte.
 now_us() { echo $(($(date +%s%N) / 1000)); }
 
 # One clean of a fresh folder, killed after a random delay of up to $1 microseconds, or left to
@@ -158,18 +157,19 @@ cycle() {
     else
         cp -p "$pool"/* "$content/"
     fi
-    fifo_serial=$((fifo_serial + 1))
-    local fifo=$work/started.$fifo_serial
-    rm -f "$work/started."*
-    mkfifo "$fifo"
-    PAKSCOUR_MOVER_MODE=$mode "$wine" "$mover" 'C:\killtest' >"$fifo" 2>"$work/mover.err" &
+    local out=$work/started waits=0
+    rm -f "$out"
+    PAKSCOUR_MOVER_MODE=$mode "$wine" "$mover" 'C:\killtest' >"$out" 2>"$work/mover.err" &
     pid=$!
-    exec 3<"$fifo"
-    read -r -n 1 -t 120 started <&3 || true
-    exec 3<&-
+    # Up to 120 s, while the mover runs.
+    while [ ! -s "$out" ] && [ $waits -lt 60000 ] && kill -0 "$pid" 2>/dev/null; do
+        sleep 0.002
+        waits=$((waits + 1))
+    done
+    [ -s "$out" ] && started=$(head -c 1 "$out")
     if [ "$started" != s ]; then
-        { wait "$pid"; } 2>/dev/null || true
-        echo "kill_test: the mover did not start: $(cat "$work/mover.err")" >&2
+        { wait "$pid"; } 2>/dev/null || status=$?
+        echo "kill_test: the mover did not start (status $status): $(cat "$work/mover.err")" >&2
         exit 1
     fi
     local start_us
